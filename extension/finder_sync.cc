@@ -1,0 +1,54 @@
+// Start-up, badge registration and the polling timer.
+#include "extension/finder_sync.h"
+
+#include "extension/badge_catalogue.h"
+#include "extension/messages.h"
+#include "host/finder_sync_controller.h"
+#include "host/logger.h"
+#include "host/symbol_image.h"
+
+namespace tessvik {
+
+FinderSync::FinderSync(const Host& host, RealHome& realHome)
+    : host_(host), realHome_(realHome), self_(std::make_shared<Self>(Self{this})) {
+  if (host_.logger.isEnabled(LogLevel::kDefault)) {
+    const FileUrl dir = stateDir();
+    host_.logger.log(LogLevel::kDefault, messages::kStarted, {dir.path()});
+  }
+  for (const BadgeDefinition& badge : kBadgeCatalogue) {
+    registerBadge(badge.identifier, badge.symbolName, badge.accent, badge.label);
+  }
+  reload();
+  // The run loop owns the timer; the callback reaches the object only through
+  // a weak reference, so a released extension leaves a timer that does nothing.
+  std::weak_ptr<Self> weak = self_;
+  timer_ = host_.runLoop.addRepeatingTimer(kPollInterval, [weak] {
+    if (std::shared_ptr<Self> self = weak.lock()) self->object->reload();
+  });
+}
+
+FinderSync::~FinderSync() = default;
+
+void FinderSync::registerBadge(std::string_view identifier, std::string_view symbolName,
+                               NamedColor accent, std::string_view label) {
+  const SymbolConfiguration configuration =
+      SymbolConfiguration::withPointSize(kBadgePointSize, FontWeight::kBold)
+          .applying(SymbolConfiguration::withPalette({NamedColor::kWhite, accent}));
+  std::optional<SymbolImage> symbol =
+      host_.images.systemSymbol(std::string(symbolName), std::string(label));
+  std::optional<SymbolImage> image;
+  if (symbol) image = host_.images.withConfiguration(*symbol, configuration);
+  if (!image) {
+    host_.logger.log(LogLevel::kError, messages::kMissingBadgeImage, {symbolName});
+    return;
+  }
+  host_.controller.setBadgeImage(*image, label, identifier);
+}
+
+FileUrl FinderSync::stateDir() const {
+  return FileUrl::fromPath(realHome_.path(), true)
+      .appending("Library/Application Support/tessvik")
+      .asDirectory();
+}
+
+}  // namespace tessvik

@@ -1,0 +1,32 @@
+// Answering the host's badge requests from memory.
+#include "extension/finder_sync.h"
+#include "host/finder_sync_controller.h"
+#include "text/path_match.h"
+
+namespace tessvik {
+
+std::optional<FinderSync::Match> FinderSync::lookup(const FileUrl& url) const {
+  std::string itemScratch;
+  const text::ItemPath item(url.standardizedPath(itemScratch));
+  std::optional<Match> best;
+  std::size_t bestLength = 0;
+  std::string rootScratch;
+  for (const auto& [name, folder] : folders_) {
+    std::optional<text::ItemPath::Match> m = item.under(folder.root.standardizedPath(rootScratch));
+    // The deepest root wins; between equal roots the first one visited stays.
+    if (!m || (best && m->rootLength <= bestLength)) continue;
+    bestLength = m->rootLength;
+    best = Match{&folder, std::move(m->relativePath)};
+  }
+  return best;
+}
+
+void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
+  std::optional<Match> match = lookup(url);
+  // Outside every root, or a root folder itself: the host keeps what it shows.
+  if (!match || match->relativePath.empty()) return;
+  std::optional<std::string_view> status = match->folder->statuses->find(match->relativePath);
+  host_.controller.setBadgeIdentifier(status.value_or(std::string_view()), url);
+}
+
+}  // namespace tessvik

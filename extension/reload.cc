@@ -1,0 +1,101 @@
+// Keeping the in-memory state in step with the badge state files.
+#include <algorithm>
+#include <unordered_set>
+
+#include "extension/finder_sync.h"
+#include "extension/messages.h"
+#include "host/finder_sync_controller.h"
+#include "host/logger.h"
+
+namespace tessvik {
+
+void FinderSync::reload() {
+  const FileUrl dir = stateDir();
+  Result<std::vector<std::string>> listing = host_.fileSystem.listFolder(dir.path());
+  if (!listing) {
+    // The folder may stay missing for hours: say so once per distinct error.
+    const Error& error = listing.error();
+    if (error.printed != lastError_) {
+      lastError_ = error.printed;
+      host_.logger.log(LogLevel::kError, messages::kCannotList, {error.description});
+    }
+    return;
+  }
+  std::vector<std::string> names = std::move(listing).value();
+  std::erase_if(names, [](const std::string& name) { return !isBadgeStateFileName(name); });
+
+  bool changed = dropRemovedFiles(names);
+  for (const std::string& name : names) {
+    if (loadIfChanged(name)) changed = true;
+  }
+  if (changed) announceObservedFolders();
+}
+
+bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
+  const std::unordered_set<std::string_view> listed(names.begin(), names.end());
+  bool dropped = false;
+  for (auto it = folders_.begin(); it != folders_.end();) {
+    if (listed.contains(it->first)) {
+      ++it;
+      continue;
+    }
+    const Folder gone = std::move(it->second);
+    it = folders_.erase(it);
+    for (std::size_t i = 0; i < gone.statuses->size(); ++i) {
+      host_.controller.setBadgeIdentifier("", gone.root.appending(gone.statuses->keyAt(i)));
+    }
+    dropped = true;
+  }
+  return dropped;
+}
+
+bool FinderSync::loadIfChanged(const std::string& name) {
+  const std::string path = stateDir().appending(name).path();
+  // A file whose date cannot be read is skipped quietly; it is tried again at
+  // the next tick.
+  Result<FileTime> modified = host_.fileSystem.modificationTime(path);
+  if (!modified) return false;
+  auto held = folders_.find(name);
+  if (held != folders_.end() && held->second.modified == modified.value()) return false;
+
+  // The sync client may rewrite the file while we read it: a half-written file
+  // fails to decode, the old state stays, and the next tick reads it again.
+  Result<std::string> bytes = host_.fileSystem.readFile(path);
+  Result<BadgeFile> decoded =
+      bytes ? decoder_.decode(bytes.value()) : Result<BadgeFile>(bytes.error());
+  if (!decoded) {
+    host_.logger.log(LogLevel::kError, messages::kUnreadableState,
+                     {name, decoded.error().description});
+    return false;
+  }
+  BadgeFile file = std::move(decoded).value();
+  const long count = static_cast<long>(file.files.size());
+
+  Folder next{FileUrl::fromPath(file.root, true),
+              std::make_shared<const StatusTable>(std::move(file.files)), modified.value()};
+  // Only a file that still names the same root is diffed against what it said
+  // before; under a new root every item is new.
+  std::shared_ptr<const StatusTable> previous;
+  if (held != folders_.end() && held->second.root == next.root) previous = held->second.statuses;
+  if (!previous) previous = std::make_shared<const StatusTable>();
+
+  // Store first, then push: the host may ask for badges while we push.
+  const Folder& stored = folders_.insert_or_assign(name, std::move(next)).first->second;
+  const Folder current = stored;
+  current.statuses->diff(*previous, [&](std::string_view key, std::string_view status) {
+    host_.controller.setBadgeIdentifier(status, current.root.appending(key));
+  });
+  host_.logger.log(LogLevel::kDefault, messages::kStateLoaded, {count, file.root});
+  return true;
+}
+
+void FinderSync::announceObservedFolders() {
+  std::vector<FileUrl> roots;
+  roots.reserve(folders_.size());
+  for (const auto& [name, folder] : folders_) roots.push_back(folder.root);
+  std::sort(roots.begin(), roots.end());
+  roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
+  host_.controller.setDirectoryUrls(roots);
+}
+
+}  // namespace tessvik

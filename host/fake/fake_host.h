@@ -1,0 +1,112 @@
+// Recording fakes of the host's services, for tests.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/finder_sync_controller.h"
+#include "host/logger.h"
+#include "host/run_loop.h"
+#include "host/symbol_image.h"
+#include "host/user_database.h"
+#include "host/workspace.h"
+
+namespace tessvik {
+
+class RecordingController : public FinderSyncController {
+ public:
+  struct BadgeImage {
+    SymbolImage image;
+    std::string label;
+    std::string identifier;
+  };
+  struct BadgePush {
+    std::string identifier;
+    std::string path;
+    friend bool operator==(const BadgePush&, const BadgePush&) = default;
+    friend auto operator<=>(const BadgePush&, const BadgePush&) = default;
+  };
+
+  void setBadgeImage(const SymbolImage& image, std::string_view label,
+                     std::string_view identifier) override;
+  void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override;
+  void setDirectoryUrls(const std::vector<FileUrl>& urls) override;
+  std::optional<std::vector<FileUrl>> selectedItemUrls() override { return selection; }
+
+  // Pushes since the last call, sorted (their order carries no meaning).
+  std::vector<BadgePush> takePushes();
+
+  std::vector<BadgeImage> images;
+  std::vector<BadgePush> pushes;
+  // Every setDirectoryUrls call, each as sorted paths.
+  std::vector<std::vector<std::string>> directorySets;
+  std::optional<std::vector<FileUrl>> selection;
+};
+
+class RecordingLogger : public Logger {
+ public:
+  struct Line {
+    LogLevel level;
+    std::string message;
+    friend bool operator==(const Line&, const Line&) = default;
+  };
+  bool isEnabled(LogLevel level) const override {
+    return level == LogLevel::kError || defaultEnabled;
+  }
+  void log(LogLevel level, std::string_view format,
+           std::initializer_list<LogArgument> args) override {
+    lines.push_back({level, formatLogMessage(format, args)});
+  }
+  std::vector<Line> takeLines();
+
+  bool defaultEnabled = true;
+  std::vector<Line> lines;
+};
+
+// Knows every symbol except those in `missing`.
+class FakeSymbolImages : public SymbolImages {
+ public:
+  std::optional<SymbolImage> systemSymbol(const std::string& name,
+                                          const std::optional<std::string>& description) override;
+  std::optional<SymbolImage> withConfiguration(const SymbolImage& image,
+                                               const SymbolConfiguration& configuration) override;
+  std::set<std::string> missing;
+};
+
+// A run loop whose timers fire only when the test says so.
+class ManualRunLoop : public RunLoop {
+ public:
+  std::shared_ptr<Timer> addRepeatingTimer(std::chrono::milliseconds interval,
+                                           std::function<void()> tick) override;
+  // Fires every scheduled timer once, as one tick of the loop.
+  void fireTimers();
+  std::size_t timerCount() const { return timers_.size(); }
+
+ private:
+  struct ManualTimer : Timer {
+    std::function<void()> tick;
+  };
+  std::vector<std::shared_ptr<ManualTimer>> timers_;
+};
+
+class FakeUserDatabase : public UserDatabase {
+ public:
+  std::optional<std::string> realUserHomeDirectory() override { return home; }
+  std::string processHomeDirectory() override { return containerHome; }
+  std::optional<std::string> home = "/Users/u";
+  std::string containerHome = "/Users/u/Library/Containers/tessvik/Data";
+};
+
+class RecordingWorkspace : public Workspace {
+ public:
+  bool openUrl(std::string_view url) override {
+    opened.emplace_back(url);
+    return true;
+  }
+  std::vector<std::string> opened;
+};
+
+}  // namespace tessvik

@@ -1,0 +1,100 @@
+#include "host/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+namespace tessvik {
+namespace {
+
+// Closes a descriptor on every path out.
+class Fd {
+ public:
+  explicit Fd(int fd) : fd_(fd) {}
+  ~Fd() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return fd_; }
+
+ private:
+  int fd_;
+};
+
+FileTime modificationOf(const struct stat& st) {
+#if defined(__APPLE__)
+  return FileTime{st.st_mtimespec.tv_sec, st.st_mtimespec.tv_nsec};
+#else
+  return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+#endif
+}
+
+}  // namespace
+
+Result<std::vector<std::string>> PosixFileSystem::listFolder(const std::string& path) {
+  DIR* dir = ::opendir(path.c_str());
+  if (dir == nullptr) return errorFromErrno(errno, "opendir", path);
+  std::vector<std::string> names;
+  for (;;) {
+    errno = 0;
+    const struct dirent* entry = ::readdir(dir);
+    if (entry == nullptr) break;
+    const std::string_view name = entry->d_name;
+    if (name != "." && name != "..") names.emplace_back(name);
+  }
+  const int err = errno;
+  ::closedir(dir);
+  if (err != 0) return errorFromErrno(err, "readdir", path);
+  return names;
+}
+
+Result<FileTime> PosixFileSystem::modificationTime(const std::string& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) != 0) return errorFromErrno(errno, "lstat", path);
+  return modificationOf(st);
+}
+
+Result<std::string> PosixFileSystem::readFile(const std::string& path) {
+  // O_NONBLOCK: opening a FIFO with no writer must not wait for one. Whatever
+  // is not a regular file is refused before any read.
+  Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0) return errorFromErrno(errno, "open", path);
+  struct stat st;
+  if (::fstat(fd.get(), &st) != 0) return errorFromErrno(errno, "fstat", path);
+  if (S_ISDIR(st.st_mode)) return errorFromErrno(EISDIR, "read", path);
+  if (!S_ISREG(st.st_mode)) return errorFromErrno(kNotRegularFile, "read", path);
+  if (static_cast<std::uint64_t>(st.st_size) > kMaxFileSize) {
+    return errorFromErrno(EFBIG, "read", path);
+  }
+
+  // The writer may grow the file while we read: read to the end, within the
+  // bound. The spare capacity lets the JSON parser read in place.
+  constexpr std::size_t kSpare = 64;
+  std::string bytes;
+  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 4096;
+  bytes.resize(capacity);
+  std::size_t size = 0;
+  for (;;) {
+    if (size == bytes.size()) {
+      if (bytes.size() >= kMaxFileSize) return errorFromErrno(EFBIG, "read", path);
+      bytes.resize(bytes.size() * 2);
+    }
+    const ssize_t n = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errorFromErrno(errno, "read", path);
+    }
+    if (n == 0) break;
+    size += static_cast<std::size_t>(n);
+  }
+  if (bytes.size() - size < kSpare) bytes.reserve(size + kSpare);
+  bytes.resize(size);
+  return bytes;
+}
+
+}  // namespace tessvik

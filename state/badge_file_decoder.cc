@@ -1,0 +1,107 @@
+#include "state/badge_file_decoder.h"
+
+#include <simdjson.h>
+
+#include <string>
+
+namespace tessvik {
+namespace {
+
+namespace dom = simdjson::dom;
+
+std::string describe(simdjson::error_code code) {
+  switch (code) {
+    case simdjson::EMPTY:
+      return "le fichier est vide";
+    case simdjson::UTF8_ERROR:
+      return "le contenu n'est pas de l'UTF-8 valide";
+    case simdjson::UNCLOSED_STRING:
+      return "une chaîne n'est pas terminée";
+    case simdjson::STRING_ERROR:
+      return "une chaîne est mal formée";
+    case simdjson::UNESCAPED_CHARS:
+      return "une chaîne contient un caractère de contrôle";
+    case simdjson::NUMBER_ERROR:
+      return "un nombre est mal formé";
+    case simdjson::T_ATOM_ERROR:
+    case simdjson::F_ATOM_ERROR:
+    case simdjson::N_ATOM_ERROR:
+      return "une valeur true, false ou null est mal écrite";
+    case simdjson::DEPTH_ERROR:
+      return "le document est imbriqué trop profondément";
+    case simdjson::CAPACITY:
+      return "le document est trop volumineux";
+    case simdjson::MEMALLOC:
+      return "mémoire insuffisante pour lire le document";
+    case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
+      return "le document est incomplet";
+    default:
+      return std::string("le contenu n'est pas du JSON valide (") + simdjson::error_message(code) +
+             ")";
+  }
+}
+
+Error failure(std::string description) {
+  return decodingError(std::move(description));
+}
+
+Result<StatusTable> decodeFiles(dom::object files) {
+  StatusTable::Builder builder;
+  builder.reserve(files.size(), 0);
+  for (dom::key_value_pair member : files) {
+    std::string_view status;
+    if (member.value.get_string().get(status) != simdjson::SUCCESS) {
+      return failure("la valeur de « " + std::string(member.key) +
+                     " » dans « files » n'est pas une chaîne");
+    }
+    if (!builder.add(member.key, status)) return failure("le membre « files » est trop volumineux");
+  }
+  return std::move(builder).finish();
+}
+
+}  // namespace
+
+BadgeFileDecoder::BadgeFileDecoder() : parser_(std::make_unique<dom::parser>()) {}
+BadgeFileDecoder::~BadgeFileDecoder() = default;
+BadgeFileDecoder::BadgeFileDecoder(BadgeFileDecoder&&) noexcept = default;
+BadgeFileDecoder& BadgeFileDecoder::operator=(BadgeFileDecoder&&) noexcept = default;
+
+Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  const size_t skip =
+      std::string_view(bytes).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+  const bool padded = bytes.capacity() - bytes.size() >= simdjson::SIMDJSON_PADDING;
+  dom::element document;
+  if (auto error =
+          parser_->parse(bytes.data() + skip, bytes.size() - skip, !padded).get(document)) {
+    return failure(describe(error));
+  }
+  dom::object top;
+  if (document.get_object().get(top) != simdjson::SUCCESS) {
+    return failure("le document n'est pas un objet JSON");
+  }
+  std::optional<std::string_view> root;
+  std::optional<dom::object> files;
+  for (dom::key_value_pair member : top) {
+    if (member.key == "root") {
+      std::string_view text;
+      if (member.value.get_string().get(text) != simdjson::SUCCESS) {
+        return failure("le membre « root » n'est pas une chaîne");
+      }
+      root = text;
+    } else if (member.key == "files") {
+      dom::object object;
+      if (member.value.get_object().get(object) != simdjson::SUCCESS) {
+        return failure("le membre « files » n'est pas un objet");
+      }
+      files = object;
+    }
+  }
+  if (!root) return failure("le membre « root » est absent");
+  if (!files) return failure("le membre « files » est absent");
+  Result<StatusTable> table = decodeFiles(*files);
+  if (!table) return table.error();
+  return BadgeFile{std::string(*root), std::move(table).value()};
+}
+
+}  // namespace tessvik

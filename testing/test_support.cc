@@ -1,0 +1,50 @@
+#include "testing/test_support.h"
+
+namespace tessvik::testing {
+namespace {
+
+std::string quoted(const std::string& s) {
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"' || c == '\\') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+}  // namespace
+
+std::string badgeJson(const std::string& root,
+                      const std::vector<std::pair<std::string, std::string>>& files) {
+  std::string out = "{\"root\":" + quoted(root) + ",\"files\":{";
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    if (i > 0) out += ",";
+    out += quoted(files[i].first) + ":" + quoted(files[i].second);
+  }
+  return out + "}}";
+}
+
+ExtensionTest::ExtensionTest() {
+  files_.addFolder(kStateDir);
+}
+
+void ExtensionTest::start() {
+  realHome_ = std::make_unique<RealHome>(users_);
+  Host host{controller_, images_, faulty_, runLoop_, logger_, users_, workspace_};
+  extension_ = std::make_unique<FinderSync>(host, *realHome_);
+}
+
+void ExtensionTest::writeState(const std::string& name, const std::string& content) {
+  files_.writeFile(statePath(name), content, FileTime{++clock_, 0});
+}
+
+std::optional<std::string> ExtensionTest::badgeFor(const std::string& path) {
+  controller_.takePushes();
+  extension_->requestBadgeIdentifier(FileUrl::fromPath(path, path.ends_with("/")));
+  std::vector<RecordingController::BadgePush> pushes = controller_.takePushes();
+  if (pushes.empty()) return std::nullopt;
+  EXPECT_EQ(pushes.size(), 1u);
+  return pushes.front().identifier;
+}
+
+}  // namespace tessvik::testing

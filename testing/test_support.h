@@ -1,0 +1,66 @@
+// Shared fixtures: an extension on fake host services, with helpers to
+// write badge state files into its state folder.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "extension/finder_sync.h"
+#include "host/fake/fake_file_system.h"
+#include "host/fake/fake_host.h"
+
+namespace tessvik::testing {
+
+// A badge state file's JSON text for `root` and `files`.
+std::string badgeJson(const std::string& root,
+                      const std::vector<std::pair<std::string, std::string>>& files);
+
+class ExtensionTest : public ::testing::Test {
+ protected:
+  static constexpr const char* kStateDir = "/Users/u/Library/Application Support/tessvik";
+
+  ExtensionTest();
+
+  // Creates the extension (runs its start sequence).
+  void start();
+  // Drops the extension, as the host does when it ends it.
+  void release() { extension_.reset(); }
+  // One tick of the polling timer.
+  void tick() { runLoop_.fireTimers(); }
+
+  // Writes `name` in the state folder with a date that no earlier write used.
+  void writeState(const std::string& name, const std::string& content);
+  void writeState(const std::string& name, const std::string& root,
+                  const std::vector<std::pair<std::string, std::string>>& files) {
+    writeState(name, badgeJson(root, files));
+  }
+  void removeState(const std::string& name) { files_.remove(statePath(name)); }
+  static std::string statePath(const std::string& name) {
+    return std::string(kStateDir) + "/" + name;
+  }
+
+  // The badge the extension answers for `path`, or nothing when it does not
+  // answer at all.
+  std::optional<std::string> badgeFor(const std::string& path);
+
+  FinderSync& extension() { return *extension_; }
+
+  FakeFileSystem files_;
+  FaultyFileSystem faulty_{files_};
+  RecordingController controller_;
+  RecordingLogger logger_;
+  FakeSymbolImages images_;
+  ManualRunLoop runLoop_;
+  FakeUserDatabase users_;
+  RecordingWorkspace workspace_;
+  std::unique_ptr<RealHome> realHome_;
+  std::unique_ptr<FinderSync> extension_;
+  std::int64_t clock_ = 1'700'000'000;
+};
+
+}  // namespace tessvik::testing
