@@ -18,6 +18,7 @@
 #include "host/run_loop.h"
 #include "state/badge_file_decoder.h"
 #include "state/status_table.h"
+#include "text/path_match.h"
 
 namespace tessvik {
 
@@ -65,6 +66,9 @@ class FinderSync {
     FileUrl root;
     std::shared_ptr<const StatusTable> statuses;
     FileTime modified;
+    // The root's standardised path in NFC, worked out once when the file is
+    // loaded: every badge request compares the item with every root.
+    text::RootPath rootPath;
   };
   // What lookup finds: the folder whose root holds the item, and the item's
   // path relative to that root.

@@ -10,9 +10,8 @@ std::optional<FinderSync::Match> FinderSync::lookup(const FileUrl& url) const {
   const text::ItemPath item(url.standardizedPath(itemScratch));
   std::optional<Match> best;
   std::size_t bestLength = 0;
-  std::string rootScratch;
   for (const auto& [name, folder] : folders_) {
-    std::optional<text::ItemPath::Match> m = item.under(folder.root.standardizedPath(rootScratch));
+    std::optional<text::ItemPath::Match> m = item.under(folder.rootPath);
     // The deepest root wins; between equal roots the first one visited stays.
     if (!m || (best && m->rootLength <= bestLength)) continue;
     bestLength = m->rootLength;

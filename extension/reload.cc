@@ -71,8 +71,10 @@ bool FinderSync::loadIfChanged(const std::string& name) {
   BadgeFile file = std::move(decoded).value();
   const long count = static_cast<long>(file.files.size());
 
-  Folder next{FileUrl::fromPath(file.root, true),
-              std::make_shared<const StatusTable>(std::move(file.files)), modified.value()};
+  const FileUrl root = FileUrl::fromPath(file.root, true);
+  std::string scratch;
+  Folder next{root, std::make_shared<const StatusTable>(std::move(file.files)), modified.value(),
+              text::RootPath(root.standardizedPath(scratch))};
   // Only a file that still names the same root is diffed against what it said
   // before; under a new root every item is new.
   std::shared_ptr<const StatusTable> previous;

@@ -63,18 +63,15 @@ ItemPath::ItemPath(std::string_view path) {
   }
 }
 
-std::optional<ItemPath::Match> ItemPath::under(std::string_view root) const {
+RootPath::RootPath(std::string_view path)
+    : nfc_(isKnownNfc(path) ? std::string(path) : toNfc(path)) {}
+
+std::optional<ItemPath::Match> ItemPath::below(std::string_view root) const {
+  // Both texts are in NFC, and NFC never composes across "/", so the item is
+  // under the root exactly when the bytes agree up to a "/" that follows.
   if (root.empty() || root.front() != '/') return std::nullopt;
-  std::string normalised;
-  if (!isKnownNfc(root)) {
-    normalised = toNfc(root);
-    root = normalised;
-  }
-  if (nfc_.size() < root.size() || !nfc_.starts_with(root)) return std::nullopt;
   if (nfc_.size() == root.size()) return Match{root.size(), std::string()};
   // The root must be followed by a "/" that starts a character of its own.
-  // NFC never composes across "/", so the root's NFC form is a prefix of the
-  // item's exactly when the texts share that prefix.
   if (nfc_[root.size()] != '/' || extendsPrevious(nfc_, root.size() + 1)) return std::nullopt;
 
   std::size_t begin = root.size();

@@ -5,11 +5,27 @@
 // "/a/\u0301x" (there, "/" and the accent are one character).
 #pragma once
 
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace tessvik::text {
+
+// A root folder's path, normalised once (when its badge state file is
+// loaded), to be matched against every item the host asks about.
+class RootPath {
+ public:
+  RootPath() = default;
+  // `path`: a standardised path, like an item's.
+  explicit RootPath(std::string_view path);
+  // The path in NFC.
+  const std::string& nfc() const { return nfc_; }
+
+ private:
+  std::string nfc_;
+};
 
 // An item path, normalised once, to be matched against many roots.
 class ItemPath {
@@ -29,9 +45,33 @@ class ItemPath {
 
   // Whether the item is `root` itself or lies below it. `root` is a
   // standardised path like the item's; a relative root holds nothing.
-  std::optional<Match> under(std::string_view root) const;
+  std::optional<Match> under(const RootPath& root) const {
+    // A request tries every root and most of them do not hold the item: that
+    // answer is inline, and cheap.
+    if (!beginsWith(root.nfc())) return std::nullopt;
+    return below(root.nfc());
+  }
+  // The same for a root not normalised yet.
+  std::optional<Match> under(std::string_view root) const { return under(RootPath(root)); }
 
  private:
+  // Whether the path's bytes begin with `prefix`'s. Roots are mostly
+  // siblings that share all but their last few bytes ("/Users/u/Sync/team-03",
+  // ".../team-07"), so the last eight bytes of the prefix are compared first.
+  bool beginsWith(std::string_view prefix) const {
+    const std::size_t n = prefix.size();
+    if (nfc_.size() < n) return false;
+    if (n >= 8) {
+      std::uint64_t a, b;
+      std::memcpy(&a, nfc_.data() + n - 8, 8);
+      std::memcpy(&b, prefix.data() + n - 8, 8);
+      if (a != b) return false;
+    }
+    return std::memcmp(nfc_.data(), prefix.data(), n) == 0;
+  }
+  // The match of a root in NFC whose bytes begin the path.
+  std::optional<Match> below(std::string_view root) const;
+
   std::string storage_;   // the NFC form, when the path was not in NFC already
   std::string_view nfc_;  // the path in NFC
 };

@@ -6,7 +6,7 @@
 
 #include <cstring>
 #include <functional>
-#include <vector>
+#include <memory>
 
 namespace tessvik::text {
 namespace {
@@ -18,37 +18,128 @@ const UNormalizer2* nfc() {
   return U_SUCCESS(status) ? n : nullptr;
 }
 
-// UTF-8 -> UTF-16 with U+FFFD for ill-formed input.
-std::u16string toUtf16(std::string_view s) {
-  std::u16string out(s.size(), u'\0');  // never more UTF-16 units than bytes
+// Working memory for one conversion: on the stack for texts of the size of a
+// path, on the heap beyond. The hash of every key that is not known to be in
+// NFC goes through here while a file of a million items is decoded, so the
+// common case must not allocate.
+template <class T, std::size_t kInline>
+class Scratch {
+ public:
+  explicit Scratch(std::size_t size) : size_(size) {
+    if (size > kInline) heap_ = std::make_unique_for_overwrite<T[]>(size);
+  }
+  T* data() { return heap_ ? heap_.get() : inline_; }
+  int32_t capacity() const { return static_cast<int32_t>(size_); }
+
+ private:
+  T inline_[kInline];
+  std::unique_ptr<T[]> heap_;
+  std::size_t size_;
+};
+using Utf16Scratch = Scratch<UChar, 256>;
+using Utf8Scratch = Scratch<char, 512>;
+
+// UTF-8 -> UTF-16 with U+FFFD for ill-formed input, into `out` (sized to
+// s.size(): never more UTF-16 units than bytes). Returns the length.
+int32_t toUtf16(std::string_view s, UChar* out, int32_t capacity) {
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strFromUTF8WithSub(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()),
-                       &length, s.data(), static_cast<int32_t>(s.size()), 0xFFFD, nullptr, &status);
-  out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-  return out;
+  u_strFromUTF8WithSub(out, capacity, &length, s.data(), static_cast<int32_t>(s.size()), 0xFFFD,
+                       nullptr, &status);
+  return U_SUCCESS(status) ? length : 0;
 }
 
-std::string toUtf8(const std::u16string& s) {
-  std::string out(s.size() * 3, '\0');
-  int32_t length = 0;
+// UTF-16 -> UTF-8 into `out` (sized to three bytes a unit).
+std::string_view toUtf8(const UChar* s, int32_t length, char* out, int32_t capacity) {
+  int32_t written = 0;
   UErrorCode status = U_ZERO_ERROR;
-  u_strToUTF8WithSub(out.data(), static_cast<int32_t>(out.size()), &length,
-                     reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()),
-                     0xFFFD, nullptr, &status);
-  out.resize(U_SUCCESS(status) ? static_cast<size_t>(length) : 0);
-  return out;
+  u_strToUTF8WithSub(out, capacity, &written, s, length, 0xFFFD, nullptr, &status);
+  return std::string_view(out, U_SUCCESS(status) ? static_cast<std::size_t>(written) : 0);
 }
 
 // Every code point below U+0300 is in NFC and never combines with what
 // precedes it, so text made only of those is already normalised.
+// Lead bytes 0xCC and up start code points from U+0300 on; this looks for
+// them eight bytes at a time. A byte is 0xCC or more when its top bit is set
+// and its low seven bits are 0x4C or more: adding 0x34 to the low bits then
+// carries into the top bit, and never beyond the byte.
 bool allBelowCombiningMarks(std::string_view s) {
-  for (unsigned char c : s) {
-    // Lead bytes 0xCC and up start code points from U+0300 on.
-    if (c >= 0xCC) return false;
+  constexpr std::uint64_t kTop = 0x8080808080808080ULL;
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7FULL;
+  constexpr std::uint64_t kAdd = 0x3434343434343434ULL;
+  const char* p = s.data();
+  std::size_t n = s.size();
+  while (n >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    if (word & kTop & ((word & kLow) + kAdd)) return false;
+    p += 8;
+    n -= 8;
+  }
+  for (; n > 0; --n) {
+    if (static_cast<unsigned char>(*p++) >= 0xCC) return false;
   }
   return true;
 }
+
+// Whether ICU's quick check says `s` is in NFC for certain.
+bool quickCheckSaysNfc(std::string_view s) {
+  const UNormalizer2* n = nfc();
+  if (n == nullptr) return false;
+  Utf16Scratch wide(s.size());
+  const int32_t length = toUtf16(s, wide.data(), wide.capacity());
+  UErrorCode status = U_ZERO_ERROR;
+  const UNormalizationCheckResult r = unorm2_quickCheck(n, wide.data(), length, &status);
+  return U_SUCCESS(status) && r == UNORM_YES;
+}
+
+// Calls `use` with the NFC form of `s` (ill-formed bytes become U+FFFD),
+// built in scratch memory that lives only for the call.
+template <class Use>
+auto withNfc(std::string_view s, Use&& use) {
+  Utf16Scratch wide(s.size());
+  int32_t length = toUtf16(s, wide.data(), wide.capacity());
+  const UNormalizer2* n = nfc();
+  // NFC of UTF-16 text grows by at most a factor of three.
+  Utf16Scratch normal(n != nullptr ? 3 * static_cast<std::size_t>(length) + 1 : 0);
+  const UChar* text = wide.data();
+  if (n != nullptr) {
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t normalLength =
+        unorm2_normalize(n, wide.data(), length, normal.data(), normal.capacity(), &status);
+    if (U_SUCCESS(status)) {
+      text = normal.data();
+      length = normalLength;
+    }
+  }
+  Utf8Scratch narrow(3 * static_cast<std::size_t>(length) + 1);
+  return use(toUtf8(text, length, narrow.data(), narrow.capacity()));
+}
+
+// ICU's UTF-8 macros narrow ints to bytes internally.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wconversion"
+bool isValidUtf8(std::string_view s) {
+  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
+  const auto size = static_cast<int32_t>(s.size());
+  int32_t i = 0;
+  while (i < size) {
+    // Runs of ASCII, eight bytes at a time.
+    if (i + 8 <= size) {
+      std::uint64_t word;
+      std::memcpy(&word, bytes + i, 8);
+      if ((word & 0x8080808080808080ULL) == 0) {
+        i += 8;
+        continue;
+      }
+    }
+    UChar32 c;
+    U8_NEXT(bytes, i, size, c);
+    if (c < 0) return false;
+  }
+  return true;
+}
+#pragma GCC diagnostic pop
 
 }  // namespace
 
@@ -69,50 +160,95 @@ bool isAscii(std::string_view s) {
 }
 
 std::string toValidUtf8(std::string_view bytes) {
-  if (isAscii(bytes)) return std::string(bytes);
-  return toUtf8(toUtf16(bytes));
+  if (isAscii(bytes) || isValidUtf8(bytes)) return std::string(bytes);
+  Utf16Scratch wide(bytes.size());
+  const int32_t length = toUtf16(bytes, wide.data(), wide.capacity());
+  Utf8Scratch narrow(3 * static_cast<std::size_t>(length) + 1);
+  return std::string(toUtf8(wide.data(), length, narrow.data(), narrow.capacity()));
 }
 
 bool isKnownNfc(std::string_view s) {
-  if (allBelowCombiningMarks(s)) return true;
-  const UNormalizer2* n = nfc();
-  if (n == nullptr) return false;
-  std::u16string wide = toUtf16(s);
-  UErrorCode status = U_ZERO_ERROR;
-  UNormalizationCheckResult r = unorm2_quickCheck(n, reinterpret_cast<const UChar*>(wide.data()),
-                                                  static_cast<int32_t>(wide.size()), &status);
-  return U_SUCCESS(status) && r == UNORM_YES;
+  return allBelowCombiningMarks(s) || quickCheckSaysNfc(s);
 }
 
 std::string toNfc(std::string_view s) {
-  if (allBelowCombiningMarks(s)) return toValidUtf8(s);
-  const UNormalizer2* n = nfc();
-  std::u16string wide = toUtf16(s);
-  if (n == nullptr) return toUtf8(wide);
-  // NFC of UTF-16 text grows by at most a factor of three.
-  std::u16string out(wide.size() * 3 + 1, u'\0');
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t length = unorm2_normalize(
-      n, reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
-      reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &status);
-  if (U_FAILURE(status)) return toUtf8(wide);
-  out.resize(static_cast<size_t>(length));
-  return toUtf8(out);
+  if (allBelowCombiningMarks(s) && isValidUtf8(s)) return std::string(s);
+  return withNfc(s, [](std::string_view normal) { return std::string(normal); });
 }
 
 bool canonicallyEqual(std::string_view a, std::string_view b) {
   if (a == b) return true;
   if (isAscii(a) && isAscii(b)) return false;
-  return toNfc(a) == toNfc(b);
+  return withNfc(a, [&](std::string_view nfcA) {
+    return withNfc(b, [&](std::string_view nfcB) { return nfcA == nfcB; });
+  });
 }
 
+namespace {
+
+// A multiply-and-fold hash in the manner of wyhash: sixteen bytes a step, no
+// byte loop. A million keys are hashed at every re-read of a large badge
+// state file, and every badge request hashes one.
+__extension__ using Wide = unsigned __int128;
+
+std::uint64_t fold(std::uint64_t a, std::uint64_t b) {
+  const Wide product = static_cast<Wide>(a) * b;
+  return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
+}
+
+std::uint64_t load8(const char* p) {
+  std::uint64_t word;
+  std::memcpy(&word, p, 8);
+  return word;
+}
+
+// One to seven bytes as a word: the first, the middle and the last byte
+// cover every length without reading past the end.
+std::uint64_t loadShort(const char* p, std::size_t n) {
+  const auto byte = [p](std::size_t i) {
+    return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]));
+  };
+  if (n >= 4) {
+    std::uint32_t first, last;
+    std::memcpy(&first, p, 4);
+    std::memcpy(&last, p + n - 4, 4);
+    return (static_cast<std::uint64_t>(first) << 32) | last;
+  }
+  return (byte(0) << 16) | (byte(n / 2) << 8) | byte(n - 1);
+}
+
+constexpr std::uint64_t kSecret0 = 0xA0761D6478BD642FULL;
+constexpr std::uint64_t kSecret1 = 0xE7037ED1A0B428DBULL;
+constexpr std::uint64_t kSecret2 = 0x8EBC6AF09C88C6E3ULL;
+
+}  // namespace
+
 std::uint64_t byteHash(std::string_view s) {
-  return std::hash<std::string_view>{}(s);
+  const char* p = s.data();
+  std::size_t n = s.size();
+  std::uint64_t seed = kSecret0 ^ fold(n ^ kSecret1, kSecret2);
+  while (n > 16) {
+    seed = fold(load8(p) ^ kSecret1, load8(p + 8) ^ seed);
+    p += 16;
+    n -= 16;
+  }
+  // The last one to sixteen bytes, as two words that may overlap.
+  std::uint64_t a = 0, b = 0;
+  if (n > 8) {
+    a = load8(p);
+    b = load8(p + n - 8);
+  } else if (n > 0) {
+    a = loadShort(p, n);
+  }
+  return fold(kSecret1 ^ s.size(), fold(a ^ kSecret1, b ^ seed));
 }
 
 std::uint64_t canonicalHash(std::string_view s) {
-  if (isKnownNfc(s)) return byteHash(s);
-  return byteHash(toNfc(s));
+  // Equal texts must hash alike, and canonicallyEqual compares NFC forms in
+  // which ill-formed bytes became U+FFFD: only well-formed text known to be
+  // in NFC is its own NFC form.
+  if (isAscii(s) || (isKnownNfc(s) && isValidUtf8(s))) return byteHash(s);
+  return withNfc(s, [](std::string_view normal) { return byteHash(normal); });
 }
 
 }  // namespace tessvik::text

@@ -1,0 +1,108 @@
+// What the benchmarks share: a real state folder in a temporary home, the
+// extension running on it through the test fakes and the real file system,
+// and the pairing of each figure with its floor.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "extension/finder_sync.h"
+#include "extension/real_home.h"
+#include "host/fake/fake_host.h"
+#include "host/posix/posix_file_system.h"
+
+namespace tessvik::bench {
+
+// A controller that only counts: the host's side of a push costs nothing.
+class CountingController final : public FinderSyncController {
+ public:
+  void setBadgeImage(const SymbolImage&, std::string_view, std::string_view) override {}
+  void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override {
+    ++pushes;
+    benchmark::DoNotOptimize(identifier.data());
+    benchmark::DoNotOptimize(url.path().data());
+  }
+  void setDirectoryUrls(const std::vector<FileUrl>&) override {}
+  std::optional<std::vector<FileUrl>> selectedItemUrls() override { return std::nullopt; }
+  std::size_t pushes = 0;
+};
+
+// A temporary home with an empty state folder, removed with the object.
+class TemporaryHome {
+ public:
+  TemporaryHome();
+  ~TemporaryHome();
+  TemporaryHome(const TemporaryHome&) = delete;
+  TemporaryHome& operator=(const TemporaryHome&) = delete;
+
+  const std::string& home() const { return home_; }
+  const std::string& stateDir() const { return stateDir_; }
+  std::string statePath(const std::string& name) const { return stateDir_ + "/" + name; }
+
+  // Writes a state file whole.
+  void write(const std::string& name, const std::string& content) const;
+  // Gives a state file a modification date that no earlier call gave.
+  void touch(const std::string& name);
+
+ private:
+  std::string home_;
+  std::string stateDir_;
+  std::int64_t clock_ = 1'700'000'000;
+};
+
+// The extension on the real file system of a temporary home, with the fakes
+// for everything else. Made lazily: start() runs the start sequence (and so
+// the first reload).
+class ExtensionOnDisk {
+ public:
+  explicit ExtensionOnDisk(const TemporaryHome& home);
+  void start();
+  void stop() { extension_.reset(); }
+  void tick() { runLoop_.fireTimers(); }
+  FinderSync& extension() { return *extension_; }
+
+  CountingController controller;
+  RecordingLogger logger;
+
+ private:
+  PosixFileSystem files_;
+  FakeSymbolImages images_;
+  ManualRunLoop runLoop_;
+  FakeUserDatabase users_;
+  RecordingWorkspace workspace_;
+  RealHome realHome_;
+  std::unique_ptr<FinderSync> extension_;
+};
+
+using Clock = std::chrono::steady_clock;
+
+inline double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Accumulates a figure and its floor over the iterations of one benchmark
+// (both measured in every iteration, so that a noisy machine slows both) and
+// reports the floor and the ratio beside the figure.
+class Paired {
+ public:
+  void add(double subjectSeconds, double floorSeconds) {
+    subject_ += subjectSeconds;
+    floor_ += floorSeconds;
+  }
+  // `unit` scales seconds for the floor counter (1e3: ms, 1e6: µs).
+  void report(benchmark::State& state, double target, double unit, const char* floorName) const;
+
+ private:
+  double subject_ = 0;
+  double floor_ = 0;
+};
+
+// Bytes the allocator has handed out and not taken back (heap and mmap).
+std::size_t heapInUse();
+
+}  // namespace tessvik::bench
