@@ -1,6 +1,7 @@
 #include "bench/badge_state_data.h"
 
 #include <array>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -88,6 +89,7 @@ GeneratedBadgeFile generateBadgeFile(const std::string& root, std::size_t entrie
 
   std::vector<std::string> folder;  // the current folder, as components
   std::size_t fileNumber = 0;
+  std::set<std::string_view> listedTops;
   auto emit = [&](const std::string& key, std::string_view status) {
     out.json += out.entries == 0 ? "\n    \"" : ",\n    \"";
     out.json += key;
@@ -127,9 +129,14 @@ GeneratedBadgeFile generateBadgeFile(const std::string& root, std::size_t entrie
       folder.resize(folder.empty() ? 0 : random.below(folder.size()));
       const std::size_t down = folder.empty() ? 2 : 1 + random.below(2);
       for (std::size_t i = 0; i < down && out.entries < entries; ++i) {
-        const std::string_view base =
-            folder.empty() ? random.pick(kTopFolders) : random.pick(kFolders);
-        folder.push_back(name(base) + (folder.empty() ? "" : "-" + std::to_string(fileNumber++)));
+        if (folder.empty()) {
+          // The top folders come back again and again; each is listed once.
+          const std::string_view top = random.pick(kTopFolders);
+          folder.emplace_back(top);
+          if (!listedTops.insert(top).second) continue;
+        } else {
+          folder.push_back(name(random.pick(kFolders)) + "-" + std::to_string(fileNumber++));
+        }
         emit(joined(""), pickStatus(random));
       }
       continue;

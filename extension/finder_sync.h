@@ -61,10 +61,11 @@ class FinderSync {
 
  private:
   // The state held for one badge state file. A value: copying it shares the
-  // (immutable) table.
+  // table, which is never changed while a Folder holds it (its memory is
+  // recycled once none does).
   struct Folder {
     FileUrl root;
-    std::shared_ptr<const StatusTable> statuses;
+    std::shared_ptr<StatusTable> statuses;
     FileTime modified;
     // The root's standardised path in NFC, worked out once when the file is
     // loaded: every badge request compares the item with every root.
@@ -86,11 +87,15 @@ class FinderSync {
   // Reads `name` if its date moved; true if a new state was stored.
   bool loadIfChanged(const std::string& name);
   void announceObservedFolders();
+  void releaseWorkingMemory();
   std::optional<Match> lookup(const FileUrl& url) const;
 
   Host host_;
   RealHome& realHome_;
   BadgeFileDecoder decoder_;
+  // The bytes of the file being decoded; kept, like the decoder's memory,
+  // while files keep changing.
+  std::string readBuffer_;
 
   // Badge state file name (as listed) -> its state. Ordered so that lookups
   // visit folders in a stable order.

@@ -24,11 +24,21 @@ void FinderSync::reload() {
   std::vector<std::string> names = std::move(listing).value();
   std::erase_if(names, [](const std::string& name) { return !isBadgeStateFileName(name); });
 
-  bool changed = dropRemovedFiles(names);
+  const bool dropped = dropRemovedFiles(names);
+  bool loaded = false;
   for (const std::string& name : names) {
-    if (loadIfChanged(name)) changed = true;
+    if (loadIfChanged(name)) loaded = true;
   }
-  if (changed) announceObservedFolders();
+  if (dropped || loaded) announceObservedFolders();
+  // The working memory of reading and decoding (see BadgeFileDecoder) is
+  // kept while files keep changing, and released at the first tick that
+  // loads none.
+  if (!loaded) releaseWorkingMemory();
+}
+
+void FinderSync::releaseWorkingMemory() {
+  decoder_.releaseMemory();
+  std::string().swap(readBuffer_);
 }
 
 bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
@@ -60,9 +70,11 @@ bool FinderSync::loadIfChanged(const std::string& name) {
 
   // The sync client may rewrite the file while we read it: a half-written file
   // fails to decode, the old state stays, and the next tick reads it again.
-  Result<std::string> bytes = host_.fileSystem.readFile(path);
-  Result<BadgeFile> decoded =
-      bytes ? decoder_.decode(bytes.value()) : Result<BadgeFile>(bytes.error());
+  std::optional<Error> unread = host_.fileSystem.readFileInto(path, readBuffer_);
+  Result<BadgeFile> decoded = unread ? Result<BadgeFile>(*std::move(unread))
+                              : held == folders_.end()
+                                  ? decoder_.decode(readBuffer_)
+                                  : decoder_.decode(readBuffer_, *held->second.statuses);
   if (!decoded) {
     host_.logger.log(LogLevel::kError, messages::kUnreadableState,
                      {name, decoded.error().description});
@@ -73,20 +85,27 @@ bool FinderSync::loadIfChanged(const std::string& name) {
 
   const FileUrl root = FileUrl::fromPath(file.root, true);
   std::string scratch;
-  Folder next{root, std::make_shared<const StatusTable>(std::move(file.files)), modified.value(),
+  Folder next{root, std::make_shared<StatusTable>(std::move(file.files)), modified.value(),
               text::RootPath(root.standardizedPath(scratch))};
   // Only a file that still names the same root is diffed against what it said
   // before; under a new root every item is new.
-  std::shared_ptr<const StatusTable> previous;
-  if (held != folders_.end() && held->second.root == next.root) previous = held->second.statuses;
-  if (!previous) previous = std::make_shared<const StatusTable>();
+  std::shared_ptr<StatusTable> heldStatuses;
+  if (held != folders_.end()) heldStatuses = held->second.statuses;
+  const bool sameRoot = held != folders_.end() && held->second.root == next.root;
+  const StatusTable none;
+  const StatusTable& previous = sameRoot ? *heldStatuses : none;
 
   // Store first, then push: the host may ask for badges while we push.
   const Folder& stored = folders_.insert_or_assign(name, std::move(next)).first->second;
   const Folder current = stored;
-  current.statuses->diff(*previous, [&](std::string_view key, std::string_view status) {
+  current.statuses->diff(previous, [&](std::string_view key, std::string_view status) {
     host_.controller.setBadgeIdentifier(status, current.root.appending(key));
   });
+  // Nothing holds the replaced table any more: rather than free it, hand its
+  // memory to the next decode.
+  if (heldStatuses && heldStatuses.use_count() == 1) {
+    decoder_.recycle(std::move(*heldStatuses));
+  }
   host_.logger.log(LogLevel::kDefault, messages::kStateLoaded, {count, file.root});
   return true;
 }

@@ -4,6 +4,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,16 @@ class FileSystem {
   // Never blocks and never reads endlessly: a folder, FIFO, socket or device
   // is an Error, as is a file larger than kMaxFileSize.
   virtual Result<std::string> readFile(const std::string& path) = 0;
+
+  // The same, into `bytes`, reusing its memory: a large file read again every
+  // second then needs no fresh memory. Nothing on success; on failure, the
+  // Error, and `bytes` holds nothing useful.
+  virtual std::optional<Error> readFileInto(const std::string& path, std::string& bytes) {
+    Result<std::string> read = readFile(path);
+    if (!read) return read.error();
+    bytes = std::move(read).value();
+    return std::nullopt;
+  }
 
   // Badge state files are small; this bound only stops a runaway one.
   static constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 32;

@@ -45,15 +45,39 @@ Error failure(std::string description) {
   return decodingError(std::move(description));
 }
 
-Result<StatusTable> decodeFiles(dom::object files) {
-  StatusTable::Builder builder;
-  builder.reserve(files.size(), 0);
+Error notAString(std::string_view key) {
+  return failure("la valeur de « " + std::string(key) + " » dans « files » n'est pas une chaîne");
+}
+
+// The keys' total size, so that the table is built without growing an
+// array; on the way, the first value that is not a string fails the file
+// before anything is built.
+Result<std::size_t> keyBytesOf(dom::object files) {
+  std::size_t keyBytes = 0;
+  for (dom::key_value_pair member : files) {
+    if (!member.value.is_string()) return notAString(member.key);
+    keyBytes += member.key.size();
+  }
+  return keyBytes;
+}
+
+Result<StatusTable> decodeFiles(dom::object files, StatusTable&& recycled,
+                                const StatusTable* previous) {
+  StatusTable::Builder builder(std::move(recycled));
+  if (previous != nullptr) {
+    // The keys are most likely the previous ones, whose size is known.
+    builder.reserve(files.size(), 0);
+    builder.resemble(*previous);
+  } else {
+    Result<std::size_t> keyBytes = keyBytesOf(files);
+    if (!keyBytes) return keyBytes.error();
+    builder.reserve(files.size(), keyBytes.value());
+  }
+  // A file decodes whole or not at all: on a value that is not a string, the
+  // builder and all it holds are dropped.
   for (dom::key_value_pair member : files) {
     std::string_view status;
-    if (member.value.get_string().get(status) != simdjson::SUCCESS) {
-      return failure("la valeur de « " + std::string(member.key) +
-                     " » dans « files » n'est pas une chaîne");
-    }
+    if (member.value.get_string().get(status) != simdjson::SUCCESS) return notAString(member.key);
     if (!builder.add(member.key, status)) return failure("le membre « files » est trop volumineux");
   }
   return std::move(builder).finish();
@@ -66,7 +90,21 @@ BadgeFileDecoder::~BadgeFileDecoder() = default;
 BadgeFileDecoder::BadgeFileDecoder(BadgeFileDecoder&&) noexcept = default;
 BadgeFileDecoder& BadgeFileDecoder::operator=(BadgeFileDecoder&&) noexcept = default;
 
+void BadgeFileDecoder::releaseMemory() {
+  // A parser allocates nothing until its first parse.
+  parser_ = std::make_unique<dom::parser>();
+  spare_ = StatusTable();
+}
+
 Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes) {
+  return decode(bytes, nullptr);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const StatusTable& previous) {
+  return decode(bytes, &previous);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const StatusTable* previous) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   const size_t skip =
       std::string_view(bytes).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
@@ -99,7 +137,7 @@ Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes) {
   }
   if (!root) return failure("le membre « root » est absent");
   if (!files) return failure("le membre « files » est absent");
-  Result<StatusTable> table = decodeFiles(*files);
+  Result<StatusTable> table = decodeFiles(*files, std::move(spare_), previous);
   if (!table) return table.error();
   return BadgeFile{std::string(*root), std::move(table).value()};
 }

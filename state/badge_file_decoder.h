@@ -13,8 +13,16 @@ class parser;
 
 namespace tessvik {
 
-// Holds the JSON parser's working memory between files, so that a large file
-// rewritten every second is not paid for with fresh allocations each time.
+// Holds working memory between files, so that a large file rewritten every
+// second is not paid for with fresh memory each time: the first touch of a
+// fresh page costs about as much as parsing the bytes on it. That memory is
+// large (the parser's buffers are several times the largest file decoded,
+// of which about one and a half times are in use; a recycled table is as
+// large as the state read), so the owner releases it once files stop
+// changing: FinderSync does at the first tick that reads no file. While a
+// sync client rewrites a file every second it is kept; a quiet folder costs
+// only the state itself.
+//
 // Not thread-safe: one decoder per thread.
 class BadgeFileDecoder {
  public:
@@ -30,9 +38,23 @@ class BadgeFileDecoder {
   // mark is skipped. `bytes` is read faster when its capacity leaves 64 bytes
   // of room past its end.
   Result<BadgeFile> decode(const std::string& bytes);
+  // The same, for a file whose previous state was `previous`: a table with
+  // the same keys is built faster (see StatusTable::Builder::finish).
+  Result<BadgeFile> decode(const std::string& bytes, const StatusTable& previous);
+
+  // Takes a table that is no longer needed: the next decode builds its table
+  // in that memory.
+  void recycle(StatusTable&& table) { spare_ = std::move(table); }
+
+  // Frees the working memory: the parser's buffers and a recycled table.
+  // The next decode allocates afresh.
+  void releaseMemory();
 
  private:
+  Result<BadgeFile> decode(const std::string& bytes, const StatusTable* previous);
+
   std::unique_ptr<simdjson::dom::parser> parser_;
+  StatusTable spare_;
 };
 
 }  // namespace tessvik

@@ -1,5 +1,6 @@
 #include "state/status_table.h"
 
+#include <algorithm>
 #include <bit>
 #include <limits>
 
@@ -17,36 +18,78 @@ bool sameKey(std::string_view a, std::string_view b) {
   return text::canonicallyEqual(a, b);
 }
 
+// Up to this many distinct statuses, interning scans them (a file has a
+// handful); beyond, a map takes over.
+constexpr std::size_t kScannedStatuses = 16;
+
+// Recycled memory is kept only while it is not much more than needed.
+template <class Container>
+void reserveOrRelease(Container& c, std::size_t needed) {
+  if (c.capacity() > 2 * needed + 4096) Container().swap(c);
+  c.reserve(needed);
+}
+
 }  // namespace
 
 std::uint32_t StatusTable::hashOf(std::string_view key) {
-  const std::uint64_t h = text::isAscii(key) ? text::byteHash(key) : text::canonicalHash(key);
+  const std::uint64_t h = text::canonicalHash(key);
   return static_cast<std::uint32_t>(h ^ (h >> 32));
 }
 
-std::optional<std::uint32_t> StatusTable::findIndex(std::string_view k, std::uint32_t hash) const {
-  if (slots_.empty()) return std::nullopt;
-  const std::size_t mask = slots_.size() - 1;
+std::optional<std::uint32_t> StatusTable::Keys::find(std::string_view key,
+                                                     std::uint32_t hash) const {
+  if (slots.empty()) return std::nullopt;
+  const std::size_t mask = slots.size() - 1;
   for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
-    const std::uint32_t index = slots_[s];
-    if (index == kEmptySlot) return std::nullopt;
-    const Entry& e = entries_[index];
-    if (e.hashBits == hash && sameKey(key(e), k)) return index;
+    const Slot slot = slots[s];
+    if (slot.entry == 0) return std::nullopt;
+    if (slot.hash == hash && sameKey(at(slot.entry - 1), key)) return slot.entry - 1;
   }
+}
+
+bool StatusTable::Keys::index() {
+  const std::size_t n = ends.size();
+  slots.assign(std::bit_ceil(std::max<std::size_t>(16, n * 2)), Slot{0, 0});
+  const std::size_t mask = slots.size() - 1;
+  // For a million keys the index takes 16 MiB, far more than the caches:
+  // placing the keys in file order would miss the cache, and the TLB, at
+  // nearly every key. So the keys are first sorted by the region of the index
+  // where their probe starts (a counting sort on the top bits of the slot),
+  // and the regions are then filled one after the other, each while it is in
+  // cache. Linear probing gives the same index in any order of insertion.
+  constexpr int kRegionBits = 8;
+  const int slotBits = std::countr_zero(slots.size());
+  const int shift = std::max(0, slotBits - kRegionBits);
+  const auto regionOf = [&](std::uint32_t hash) { return (hash & mask) >> shift; };
+  std::vector<std::uint32_t> hashes(n);
+  std::vector<std::size_t> regionStart((slots.size() >> shift) + 1, 0);
+  for (std::size_t i = 0; i < n; ++i) {
+    hashes[i] = hashOf(at(i));
+    ++regionStart[regionOf(hashes[i]) + 1];
+  }
+  for (std::size_t r = 1; r < regionStart.size(); ++r) regionStart[r] += regionStart[r - 1];
+  std::vector<Slot> byRegion(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    byRegion[regionStart[regionOf(hashes[i])]++] =
+        Slot{hashes[i], static_cast<std::uint32_t>(i + 1)};
+  }
+  for (const Slot& placed : byRegion) {
+    std::size_t s = placed.hash & mask;
+    for (; slots[s].entry != 0; s = (s + 1) & mask) {
+      const Slot slot = slots[s];
+      if (slot.hash == placed.hash && sameKey(at(slot.entry - 1), at(placed.entry - 1))) {
+        return false;
+      }
+    }
+    slots[s] = placed;
+  }
+  return true;
 }
 
 std::optional<std::string_view> StatusTable::find(std::string_view relativePath) const {
   std::optional<std::uint32_t> i = findIndex(relativePath, hashOf(relativePath));
   if (!i) return std::nullopt;
-  return std::string_view(statuses_[entries_[*i].status]);
-}
-
-std::string_view StatusTable::keyAt(std::size_t i) const {
-  return key(entries_[i]);
-}
-
-std::string_view StatusTable::statusAt(std::size_t i) const {
-  return statuses_[entries_[i].status];
+  return statusAt(*i);
 }
 
 std::vector<std::uint32_t> StatusTable::matchStatuses(const StatusTable& previous) const {
@@ -57,7 +100,7 @@ std::vector<std::uint32_t> StatusTable::matchStatuses(const StatusTable& previou
   for (std::uint32_t i = 0; i < previous.statuses_.size(); ++i) {
     previousIds.emplace(text::toNfc(previous.statuses_[i]), i);
   }
-  std::vector<std::uint32_t> match(statuses_.size(), kEmptySlot);
+  std::vector<std::uint32_t> match(statuses_.size(), kNone);
   for (std::uint32_t i = 0; i < statuses_.size(); ++i) {
     auto it = previousIds.find(text::toNfc(statuses_[i]));
     if (it != previousIds.end()) match[i] = it->second;
@@ -66,77 +109,151 @@ std::vector<std::uint32_t> StatusTable::matchStatuses(const StatusTable& previou
 }
 
 std::size_t StatusTable::memoryUsage() const {
-  std::size_t bytes = sizeof(*this) + keys_.capacity() + entries_.capacity() * sizeof(Entry) +
-                      slots_.capacity() * sizeof(std::uint32_t) +
+  std::size_t bytes = sizeof(*this) + statusOf_.capacity() * sizeof(std::uint32_t) +
                       statuses_.capacity() * sizeof(std::string);
   for (const std::string& s : statuses_) {
     if (s.capacity() > 15) bytes += s.capacity();
   }
+  if (keys_) {
+    bytes += sizeof(Keys) + keys_->bytes.capacity() +
+             keys_->ends.capacity() * sizeof(std::uint32_t) +
+             keys_->slots.capacity() * sizeof(Slot);
+  }
   return bytes;
 }
 
-void StatusTable::Builder::reserve(std::size_t entries, std::size_t keyBytes) {
-  table_.keys_.reserve(keyBytes);
-  table_.entries_.reserve(entries);
-  // At most half full, so that probes stay short.
-  table_.slots_.assign(std::bit_ceil(std::max<std::size_t>(16, entries * 2)), kEmptySlot);
-}
-
-void StatusTable::Builder::grow() {
-  std::vector<std::uint32_t>& slots = table_.slots_;
-  slots.assign(std::max<std::size_t>(16, slots.size() * 2), kEmptySlot);
-  const std::size_t mask = slots.size() - 1;
-  for (std::uint32_t i = 0; i < table_.entries_.size(); ++i) {
-    std::size_t s = table_.entries_[i].hashBits & mask;
-    while (slots[s] != kEmptySlot) s = (s + 1) & mask;
-    slots[s] = i;
+StatusTable::Builder::Builder(StatusTable&& recycled) {
+  table_.statusOf_ = std::move(recycled.statusOf_);
+  table_.statusOf_.clear();
+  // Keys still shared with a live table stay theirs.
+  if (recycled.keys_ && recycled.keys_.use_count() == 1) {
+    own_ = std::move(recycled.keys_);
+    own_->bytes.clear();
+    own_->ends.clear();
+    own_->slots.clear();
   }
 }
 
-std::uint32_t* StatusTable::Builder::slotFor(std::string_view key, std::uint32_t hash) {
-  std::vector<std::uint32_t>& slots = table_.slots_;
-  const std::size_t mask = slots.size() - 1;
-  for (std::size_t s = hash & mask;; s = (s + 1) & mask) {
-    const std::uint32_t index = slots[s];
-    if (index == kEmptySlot) return &slots[s];
-    const Entry& e = table_.entries_[index];
-    if (e.hashBits == hash && sameKey(table_.key(e), key)) return &slots[s];
+void StatusTable::Builder::reserve(std::size_t entries, std::size_t keyBytes) {
+  expectedEntries_ = entries;
+  expectedKeyBytes_ = keyBytes;
+  reserveOrRelease(table_.statusOf_, entries);
+}
+
+void StatusTable::Builder::resemble(const StatusTable& like) {
+  like_ = &like;
+  sharing_ = like.keys_ != nullptr;
+  if (sharing_) expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
+}
+
+void StatusTable::Builder::stopSharing() {
+  sharing_ = false;
+  ownReady_ = true;
+  if (!own_) own_ = std::make_shared<Keys>();
+  reserveOrRelease(own_->bytes, expectedKeyBytes_);
+  reserveOrRelease(own_->ends, expectedEntries_);
+  // The keys so far are `like_`'s first ones.
+  const std::size_t matched = table_.size();
+  if (matched > 0) {
+    const Keys& theirs = *like_->keys_;
+    own_->bytes.assign(theirs.bytes.data(), theirs.ends[matched - 1]);
+    own_->ends.assign(theirs.ends.begin(),
+                      theirs.ends.begin() + static_cast<std::ptrdiff_t>(matched));
   }
 }
 
 std::uint32_t StatusTable::Builder::intern(std::string_view status) {
+  std::vector<std::string>& statuses = table_.statuses_;
   // Consecutive items mostly share their status.
-  if (lastStatus_ != kEmptySlot && table_.statuses_[lastStatus_] == status) return lastStatus_;
+  if (lastStatus_ != kNone && statuses[lastStatus_] == status) return lastStatus_;
+  if (statuses.size() <= kScannedStatuses) {
+    auto it = std::find(statuses.begin(), statuses.end(), status);
+    lastStatus_ = static_cast<std::uint32_t>(it - statuses.begin());
+    if (it == statuses.end()) statuses.emplace_back(status);
+    if (statuses.size() > kScannedStatuses) {
+      for (std::uint32_t i = 0; i < statuses.size(); ++i) statusIds_.emplace(statuses[i], i);
+    }
+    return lastStatus_;
+  }
   auto [it, inserted] =
-      statusIds_.try_emplace(std::string(status), static_cast<std::uint32_t>(statusIds_.size()));
-  if (inserted) table_.statuses_.emplace_back(status);
+      statusIds_.try_emplace(std::string(status), static_cast<std::uint32_t>(statuses.size()));
+  if (inserted) statuses.emplace_back(status);
   lastStatus_ = it->second;
   return lastStatus_;
 }
 
 bool StatusTable::Builder::add(std::string_view key, std::string_view status) {
-  constexpr std::size_t kLimit = std::numeric_limits<std::uint32_t>::max() - 1;
-  if (table_.keys_.size() + key.size() > kLimit || table_.entries_.size() >= kLimit / 2) {
-    return false;
+  // Entry numbers plus one must fit in 32 bits, and so must twice their count
+  // (the index's size).
+  constexpr std::size_t kMaxKeyBytes = std::numeric_limits<std::uint32_t>::max();
+  constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
+  const std::size_t i = table_.size();
+  if (i >= kMaxEntries) return false;
+  if (sharing_) {
+    if (i < like_->size() && like_->keyAt(i) == key) {
+      table_.statusOf_.push_back(intern(status));
+      return true;
+    }
+    stopSharing();
+  } else if (!ownReady_) {
+    stopSharing();  // sizes the keys' arrays
   }
-  if ((table_.entries_.size() + 1) * 2 > table_.slots_.size()) grow();
-  const std::uint32_t hash = hashOf(key);
-  std::uint32_t* slot = slotFor(key, hash);
-  const std::uint32_t statusId = intern(status);
-  Entry fresh{static_cast<std::uint32_t>(table_.keys_.size()),
-              static_cast<std::uint32_t>(key.size()), statusId, hash};
-  table_.keys_.append(key);
-  if (*slot != kEmptySlot) {
-    table_.entries_[*slot] = fresh;  // a repeated key: the last one written wins
-  } else {
-    *slot = static_cast<std::uint32_t>(table_.entries_.size());
-    table_.entries_.push_back(fresh);
-  }
+  Keys& keys = *own_;
+  if (keys.bytes.size() + key.size() > kMaxKeyBytes) return false;
+  keys.bytes.append(key);
+  keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
+  table_.statusOf_.push_back(intern(status));
   return true;
 }
 
+void StatusTable::Builder::mergeRepeatedKeys() {
+  // Rare: a file that names one item twice. Each key keeps the place where
+  // it first appeared and takes the text and status written last.
+  Keys& keys = *own_;
+  std::vector<std::uint32_t> kept;                       // entry numbers, in the merged order
+  std::unordered_map<std::string, std::size_t> placeOf;  // NFC key -> index in kept
+  for (std::uint32_t i = 0; i < keys.ends.size(); ++i) {
+    auto [it, inserted] = placeOf.try_emplace(text::toNfc(keys.at(i)), kept.size());
+    if (inserted) {
+      kept.push_back(i);
+    } else {
+      kept[it->second] = i;
+    }
+  }
+  Keys merged;
+  std::vector<std::uint32_t> statusOf;
+  merged.ends.reserve(kept.size());
+  statusOf.reserve(kept.size());
+  for (std::uint32_t i : kept) {
+    merged.bytes.append(keys.at(i));
+    merged.ends.push_back(static_cast<std::uint32_t>(merged.bytes.size()));
+    statusOf.push_back(table_.statusOf_[i]);
+  }
+  keys = std::move(merged);
+  table_.statusOf_ = std::move(statusOf);
+}
+
 StatusTable StatusTable::Builder::finish() && {
+  if (sharing_ && table_.size() == like_->size()) {
+    table_.keys_ = like_->keys_;
+  } else if (!table_.empty()) {
+    if (sharing_) stopSharing();
+    // The keys' arrays were sized from a guess when the keys parted from
+    // `like_`'s; a table may be held for hours, so it does not keep much
+    // more memory than it uses.
+    if (own_->bytes.capacity() > own_->bytes.size() / 8 * 9 + 4096) own_->bytes.shrink_to_fit();
+    // Keys that toNfc makes equal are exactly those sameKey finds equal, so
+    // once merged they index without a clash.
+    if (!own_->index()) {
+      mergeRepeatedKeys();
+      own_->index();
+    }
+    table_.keys_ = std::move(own_);
+  }
   statusIds_.clear();
+  lastStatus_ = kNone;
+  like_ = nullptr;
+  sharing_ = false;
   return std::move(table_);
 }
 

@@ -1,14 +1,23 @@
 // The statuses of one badge state file: relative path -> status, built once
 // by the decoder and read-only afterwards.
 //
-// A sync client may list a million items, and the whole file is decoded again
-// whenever its date moves, so the table is laid out for that:
-//  - every key lives in one buffer, in file order, exactly as written;
-//  - statuses are interned: an entry holds the index of its status text;
-//  - an open-addressing index over the entries answers lookups under
-//    canonical equivalence (the hash of a key is the hash of its NFC form);
-//  - nothing is allocated per entry, so building and freeing are a handful of
-//    large allocations.
+// A sync client may list a million items and rewrites the whole file when
+// one status changes; the file is then decoded again at the next tick. The
+// table is laid out for that:
+//  - every key lives in one buffer, back to back in file order, exactly as
+//    written; an entry is the end of its key in that buffer and the index of
+//    its status;
+//  - statuses are interned: a file uses a handful of distinct texts;
+//  - an open-addressing index answers lookups under canonical equivalence
+//    (the hash of a key is the hash of its NFC form); each slot carries the
+//    hash beside the entry number, so a probe reads no entry but a match;
+//  - the keys and their index are immutable and shared: a table built with
+//    the same keys as the file's previous table (what a rewrite that only
+//    changes statuses gives) compares its keys with the previous ones instead
+//    of copying them, and shares them; the diff of two such tables compares
+//    statuses only;
+//  - nothing is allocated per entry, and the memory of a table no longer
+//    needed can be handed to the next one (Builder).
 #pragma once
 
 #include <cstdint>
@@ -26,53 +35,72 @@ class StatusTable {
   class Builder;
 
   StatusTable() = default;
+  StatusTable(StatusTable&&) noexcept = default;
+  StatusTable& operator=(StatusTable&&) noexcept = default;
 
   // Number of distinct keys (canonically equivalent keys count once).
-  std::size_t size() const { return entries_.size(); }
-  bool empty() const { return entries_.empty(); }
+  std::size_t size() const { return statusOf_.size(); }
+  bool empty() const { return statusOf_.empty(); }
 
   // The status of `relativePath`, compared under canonical equivalence.
   std::optional<std::string_view> find(std::string_view relativePath) const;
 
   // The i-th key in file order, as the file wrote it, and its status.
-  std::string_view keyAt(std::size_t i) const;
-  std::string_view statusAt(std::size_t i) const;
+  std::string_view keyAt(std::size_t i) const { return keys_->at(i); }
+  std::string_view statusAt(std::size_t i) const { return statuses_[statusOf_[i]]; }
 
   // Calls change(key, status) for every key on which `previous` and this
   // table disagree: with this table's status for a key that is new or whose
   // status changed, with "" for a key that only `previous` has (the key then
   // comes from `previous`). Keys and statuses compare under canonical
-  // equivalence. Walks both tables in file order first, since a rewritten
-  // file mostly keeps its order, and falls back to the index where it differs.
+  // equivalence. Tables that share their keys compare statuses only;
+  // otherwise both are walked in file order first, since a rewritten file
+  // mostly keeps its order, with the index as the fallback where they differ.
   template <class Change>
   void diff(const StatusTable& previous, Change&& change) const;
 
-  // Bytes held by the table, for measurements.
+  // Bytes held by the table, for measurements. Keys shared with another
+  // table count in both.
   std::size_t memoryUsage() const;
 
  private:
-  struct Entry {
-    std::uint32_t keyOffset;
-    std::uint32_t keyLength;
-    std::uint32_t status;    // index into statuses_
-    std::uint32_t hashBits;  // the canonical hash, folded to 32 bits
+  // A slot of the index: the entry's number plus one (0: the slot is free)
+  // and the key's canonical hash folded to 32 bits.
+  struct Slot {
+    std::uint32_t hash;
+    std::uint32_t entry;
   };
-  static constexpr std::uint32_t kEmptySlot = 0xFFFFFFFFu;
+  // The keys of a table and their index. Never changed once a table holds
+  // them; the Builder reuses their memory only when nothing else holds them.
+  struct Keys {
+    std::string bytes;
+    std::vector<std::uint32_t> ends;  // end of key i in `bytes`
+    std::vector<Slot> slots;          // a power of two, at most half in use
 
-  std::string_view key(const Entry& e) const {
-    return std::string_view(keys_.data() + e.keyOffset, e.keyLength);
-  }
-  // Index of the entry whose key is canonically equal to `key`, if any.
-  std::optional<std::uint32_t> findIndex(std::string_view key, std::uint32_t hash) const;
+    std::string_view at(std::size_t i) const {
+      const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
+      return std::string_view(bytes.data() + begin, ends[i] - begin);
+    }
+    // The entry whose key is canonically equal to `key`, if any.
+    std::optional<std::uint32_t> find(std::string_view key, std::uint32_t hash) const;
+    // Fills `slots`; false, leaving them incomplete, if two keys are
+    // canonically equal.
+    bool index();
+  };
+  static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
+
   static std::uint32_t hashOf(std::string_view key);
+  std::optional<std::uint32_t> findIndex(std::string_view key, std::uint32_t hash) const {
+    if (!keys_) return std::nullopt;
+    return keys_->find(key, hash);
+  }
   // For each of this table's statuses, the index of the equal status in
-  // `previous`, or kEmptySlot.
+  // `previous`, or kNone.
   std::vector<std::uint32_t> matchStatuses(const StatusTable& previous) const;
 
-  std::string keys_;
-  std::vector<Entry> entries_;
+  std::shared_ptr<Keys> keys_;           // null for a table built from nothing
+  std::vector<std::uint32_t> statusOf_;  // status of key i: index into statuses_
   std::vector<std::string> statuses_;
-  std::vector<std::uint32_t> slots_;  // entry indices; size a power of two
 };
 
 // Builds a table in file order. A key canonically equal to one added before
@@ -80,43 +108,78 @@ class StatusTable {
 // JSON object read into a map would.
 class StatusTable::Builder {
  public:
+  Builder() = default;
+  // Reuses the memory of a table that is no longer needed.
+  explicit Builder(StatusTable&& recycled);
+
+  // Announces about `entries` keys of `keyBytes` bytes in all, so that the
+  // arrays are allocated once. A hint: more or fewer may come.
   void reserve(std::size_t entries, std::size_t keyBytes);
-  // False when the table cannot hold more (4 GiB of keys or 2^32 entries).
+  // Announces that the keys to come are likely those of `like`, in the same
+  // order (the file's previous state). While they are, they are compared
+  // rather than copied, and the table shares them. Call before add();
+  // `like` must outlive the builder.
+  void resemble(const StatusTable& like);
+  // False when the table cannot hold more (4 GiB of keys or 2^31 entries).
   bool add(std::string_view key, std::string_view status);
   StatusTable finish() &&;
 
  private:
-  void grow();
   std::uint32_t intern(std::string_view status);
-  std::uint32_t* slotFor(std::string_view key, std::uint32_t hash);
+  // Gives the table keys of its own, sized for what is expected: `like`'s
+  // keys so far, copied.
+  void stopSharing();
+  void mergeRepeatedKeys();
 
   StatusTable table_;
+  std::shared_ptr<Keys> own_;  // the keys, once not shared with `like_`
+  const StatusTable* like_ = nullptr;
+  bool sharing_ = false;   // every key so far is `like_`'s at the same place
+  bool ownReady_ = false;  // own_ is allocated and sized
+  std::size_t expectedEntries_ = 0;
+  std::size_t expectedKeyBytes_ = 0;
+  // Status text -> index, once there are too many statuses to scan.
   std::unordered_map<std::string, std::uint32_t> statusIds_;
-  std::uint32_t lastStatus_ = kEmptySlot;
+  std::uint32_t lastStatus_ = kNone;
 };
 
 template <class Change>
 void StatusTable::diff(const StatusTable& previous, Change&& change) const {
   const std::vector<std::uint32_t> statusInPrevious = matchStatuses(previous);
-  std::vector<bool> seen(previous.entries_.size(), false);
-  for (std::size_t i = 0; i < entries_.size(); ++i) {
-    const Entry& e = entries_[i];
-    const std::string_view k = key(e);
+  const std::size_t n = size();
+  const std::size_t m = previous.size();
+  if (keys_ && keys_ == previous.keys_) {
+    // The same keys at the same places: only statuses may differ.
+    for (std::size_t i = 0; i < n; ++i) {
+      if (statusInPrevious[statusOf_[i]] != previous.statusOf_[i]) change(keyAt(i), statusAt(i));
+    }
+    return;
+  }
+  // Which of the previous entries were matched. Left empty while every key
+  // so far stood at its previous place: entries 0 to i-1 of both tables were
+  // then matched with each other.
+  std::vector<bool> seen;
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view k = keyAt(i);
     std::optional<std::uint32_t> j;
-    if (i < previous.entries_.size() && previous.entries_[i].hashBits == e.hashBits &&
-        previous.key(previous.entries_[i]) == k) {
-      j = static_cast<std::uint32_t>(i);  // same place, same bytes: the common case
+    if (i < m && previous.keyAt(i) == k) {
+      j = static_cast<std::uint32_t>(i);  // same place, same bytes
     } else {
-      j = previous.findIndex(k, e.hashBits);
+      if (seen.empty() && m > 0) {
+        seen.assign(m, false);
+        std::fill_n(seen.begin(), std::min(i, m), true);
+      }
+      j = previous.findIndex(k, hashOf(k));
     }
     if (j) {
-      seen[*j] = true;
-      if (statusInPrevious[e.status] == previous.entries_[*j].status) continue;
+      if (!seen.empty()) seen[*j] = true;
+      if (statusInPrevious[statusOf_[i]] == previous.statusOf_[*j]) continue;
     }
-    change(k, std::string_view(statuses_[e.status]));
+    change(k, statusAt(i));
   }
-  for (std::size_t j = 0; j < previous.entries_.size(); ++j) {
-    if (!seen[j]) change(previous.key(previous.entries_[j]), std::string_view());
+  for (std::size_t j = 0; j < m; ++j) {
+    const bool matched = seen.empty() ? j < n : seen[j];
+    if (!matched) change(previous.keyAt(j), std::string_view());
   }
 }
 

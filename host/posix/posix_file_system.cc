@@ -60,6 +60,12 @@ Result<FileTime> PosixFileSystem::modificationTime(const std::string& path) {
 }
 
 Result<std::string> PosixFileSystem::readFile(const std::string& path) {
+  std::string bytes;
+  if (std::optional<Error> error = readFileInto(path, bytes)) return *std::move(error);
+  return bytes;
+}
+
+std::optional<Error> PosixFileSystem::readFileInto(const std::string& path, std::string& bytes) {
   // O_NONBLOCK: opening a FIFO with no writer must not wait for one. Whatever
   // is not a regular file is refused before any read.
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -73,11 +79,13 @@ Result<std::string> PosixFileSystem::readFile(const std::string& path) {
   }
 
   // The writer may grow the file while we read: read to the end, within the
-  // bound. The spare capacity lets the JSON parser read in place.
+  // bound, with room to see it grow. Growing a string writes zeros past its
+  // old size only, so a buffer that held this file before is not written
+  // twice. The spare capacity past the end lets the JSON parser read in
+  // place.
   constexpr std::size_t kSpare = 64;
-  std::string bytes;
-  std::size_t capacity = static_cast<std::size_t>(st.st_size) + 4096;
-  bytes.resize(capacity);
+  const std::size_t room = static_cast<std::size_t>(st.st_size) + 4096;
+  if (bytes.size() < room) bytes.resize(room);
   std::size_t size = 0;
   for (;;) {
     if (size == bytes.size()) {
@@ -92,9 +100,9 @@ Result<std::string> PosixFileSystem::readFile(const std::string& path) {
     if (n == 0) break;
     size += static_cast<std::size_t>(n);
   }
-  if (bytes.size() - size < kSpare) bytes.reserve(size + kSpare);
+  if (bytes.capacity() - size < kSpare) bytes.reserve(size + kSpare);
   bytes.resize(size);
-  return bytes;
+  return std::nullopt;
 }
 
 }  // namespace tessvik
