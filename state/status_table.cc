@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
 #include <limits>
 
 #include "text/unicode.h"
@@ -143,7 +144,12 @@ void StatusTable::Builder::reserve(std::size_t entries, std::size_t keyBytes) {
 void StatusTable::Builder::resemble(const StatusTable& like) {
   like_ = &like;
   sharing_ = like.keys_ != nullptr;
-  if (sharing_) expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
+  if (!sharing_) return;
+  expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
+  likeBytes_ = like.keys_->bytes;
+  likeEnds_ = like.keys_->ends;
+  likeNext_ = 0;
+  likeOffset_ = 0;
 }
 
 void StatusTable::Builder::stopSharing() {
@@ -162,42 +168,35 @@ void StatusTable::Builder::stopSharing() {
   }
 }
 
-std::uint32_t StatusTable::Builder::intern(std::string_view status) {
+std::uint32_t StatusTable::Builder::internNew(std::string_view status) {
   std::vector<std::string>& statuses = table_.statuses_;
-  // Consecutive items mostly share their status.
-  if (lastStatus_ != kNone && statuses[lastStatus_] == status) return lastStatus_;
+  std::uint32_t id;
   if (statuses.size() <= kScannedStatuses) {
     auto it = std::find(statuses.begin(), statuses.end(), status);
-    lastStatus_ = static_cast<std::uint32_t>(it - statuses.begin());
+    id = static_cast<std::uint32_t>(it - statuses.begin());
     if (it == statuses.end()) statuses.emplace_back(status);
     if (statuses.size() > kScannedStatuses) {
       for (std::uint32_t i = 0; i < statuses.size(); ++i) statusIds_.emplace(statuses[i], i);
     }
-    return lastStatus_;
+  } else {
+    auto [it, inserted] =
+        statusIds_.try_emplace(std::string(status), static_cast<std::uint32_t>(statuses.size()));
+    if (inserted) statuses.emplace_back(status);
+    id = it->second;
   }
-  auto [it, inserted] =
-      statusIds_.try_emplace(std::string(status), static_cast<std::uint32_t>(statuses.size()));
-  if (inserted) statuses.emplace_back(status);
-  lastStatus_ = it->second;
-  return lastStatus_;
+  // Taken anew at each call: growing `statuses` moves the texts.
+  lastStatus_ = id;
+  lastText_ = statuses[id];
+  return id;
 }
 
-bool StatusTable::Builder::add(std::string_view key, std::string_view status) {
+bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status) {
   // Entry numbers plus one must fit in 32 bits, and so must twice their count
   // (the index's size).
   constexpr std::size_t kMaxKeyBytes = std::numeric_limits<std::uint32_t>::max();
   constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
-  const std::size_t i = table_.size();
-  if (i >= kMaxEntries) return false;
-  if (sharing_) {
-    if (i < like_->size() && like_->keyAt(i) == key) {
-      table_.statusOf_.push_back(intern(status));
-      return true;
-    }
-    stopSharing();
-  } else if (!ownReady_) {
-    stopSharing();  // sizes the keys' arrays
-  }
+  if (table_.size() >= kMaxEntries) return false;
+  if (sharing_ || !ownReady_) stopSharing();
   Keys& keys = *own_;
   if (keys.bytes.size() + key.size() > kMaxKeyBytes) return false;
   keys.bytes.append(key);
@@ -252,6 +251,7 @@ StatusTable StatusTable::Builder::finish() && {
   }
   statusIds_.clear();
   lastStatus_ = kNone;
+  lastText_ = {};
   like_ = nullptr;
   sharing_ = false;
   return std::move(table_);

@@ -21,14 +21,47 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
 namespace tessvik {
+namespace detail {
+
+// Whether the n bytes at a and b are equal: inline, a word at a time, since
+// keys and statuses are short.
+inline bool sameBytes(const char* a, const char* b, std::size_t n) {
+  const auto load8 = [](const char* p) {
+    std::uint64_t word;
+    std::memcpy(&word, p, 8);
+    return word;
+  };
+  if (n >= 8) {
+    for (std::size_t i = 0; i + 8 < n; i += 8) {
+      if (load8(a + i) != load8(b + i)) return false;
+    }
+    return load8(a + n - 8) == load8(b + n - 8);
+  }
+  if (n >= 4) {
+    std::uint32_t a0, b0, a1, b1;
+    std::memcpy(&a0, a, 4);
+    std::memcpy(&b0, b, 4);
+    std::memcpy(&a1, a + n - 4, 4);
+    std::memcpy(&b1, b + n - 4, 4);
+    return a0 == b0 && a1 == b1;
+  }
+  for (std::size_t i = 0; i < n; ++i) {
+    if (a[i] != b[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace detail
 
 class StatusTable {
  public:
@@ -121,11 +154,35 @@ class StatusTable::Builder {
   // `like` must outlive the builder.
   void resemble(const StatusTable& like);
   // False when the table cannot hold more (4 GiB of keys or 2^31 entries).
-  bool add(std::string_view key, std::string_view status);
+  bool add(std::string_view key, std::string_view status) {
+    // A re-read of a large file comes here a million times, mostly with the
+    // key at the same place in `like_` and the status of the item before:
+    // that case is inline.
+    if (sharing_ && likeNext_ < likeEnds_.size()) {
+      const std::uint32_t end = likeEnds_[likeNext_];
+      if (key.size() == end - likeOffset_ &&
+          detail::sameBytes(likeBytes_.data() + likeOffset_, key.data(), key.size())) {
+        table_.statusOf_.push_back(intern(status));
+        likeOffset_ = end;
+        ++likeNext_;
+        return true;
+      }
+    }
+    return addOwn(key, status);
+  }
   StatusTable finish() &&;
 
  private:
-  std::uint32_t intern(std::string_view status);
+  std::uint32_t intern(std::string_view status) {
+    // Consecutive items mostly share their status.
+    if (lastStatus_ != kNone && status.size() == lastText_.size() &&
+        detail::sameBytes(lastText_.data(), status.data(), status.size())) {
+      return lastStatus_;
+    }
+    return internNew(status);
+  }
+  std::uint32_t internNew(std::string_view status);
+  bool addOwn(std::string_view key, std::string_view status);
   // Gives the table keys of its own, sized for what is expected: `like`'s
   // keys so far, copied.
   void stopSharing();
@@ -136,11 +193,17 @@ class StatusTable::Builder {
   const StatusTable* like_ = nullptr;
   bool sharing_ = false;   // every key so far is `like_`'s at the same place
   bool ownReady_ = false;  // own_ is allocated and sized
+  // `like_`'s keys, and where its next key begins, while sharing.
+  std::string_view likeBytes_;
+  std::span<const std::uint32_t> likeEnds_;
+  std::size_t likeNext_ = 0;
+  std::uint32_t likeOffset_ = 0;
   std::size_t expectedEntries_ = 0;
   std::size_t expectedKeyBytes_ = 0;
   // Status text -> index, once there are too many statuses to scan.
   std::unordered_map<std::string, std::uint32_t> statusIds_;
   std::uint32_t lastStatus_ = kNone;
+  std::string_view lastText_;  // statuses_[lastStatus_]
 };
 
 template <class Change>
