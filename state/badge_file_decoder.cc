@@ -91,8 +91,9 @@ BadgeFileDecoder::BadgeFileDecoder(BadgeFileDecoder&&) noexcept = default;
 BadgeFileDecoder& BadgeFileDecoder::operator=(BadgeFileDecoder&&) noexcept = default;
 
 void BadgeFileDecoder::releaseMemory() {
-  // A parser allocates nothing until its first parse.
-  parser_ = std::make_unique<dom::parser>();
+  // Called at every quiet tick: nothing to do most of the time. A parser
+  // allocates nothing until its first parse.
+  if (parser_->capacity() > 0) parser_ = std::make_unique<dom::parser>();
   spare_ = StatusTable();
 }
 
@@ -118,28 +119,29 @@ Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const Statu
   if (document.get_object().get(top) != simdjson::SUCCESS) {
     return failure("le document n'est pas un objet JSON");
   }
-  std::optional<std::string_view> root;
-  std::optional<dom::object> files;
+  // A member named twice counts as written last.
+  std::optional<dom::element> rootMember;
+  std::optional<dom::element> filesMember;
   for (dom::key_value_pair member : top) {
     if (member.key == "root") {
-      std::string_view text;
-      if (member.value.get_string().get(text) != simdjson::SUCCESS) {
-        return failure("le membre « root » n'est pas une chaîne");
-      }
-      root = text;
+      rootMember = member.value;
     } else if (member.key == "files") {
-      dom::object object;
-      if (member.value.get_object().get(object) != simdjson::SUCCESS) {
-        return failure("le membre « files » n'est pas un objet");
-      }
-      files = object;
+      filesMember = member.value;
     }
   }
-  if (!root) return failure("le membre « root » est absent");
-  if (!files) return failure("le membre « files » est absent");
-  Result<StatusTable> table = decodeFiles(*files, std::move(spare_), previous);
+  std::string_view root;
+  if (!rootMember) return failure("le membre « root » est absent");
+  if (rootMember->get_string().get(root) != simdjson::SUCCESS) {
+    return failure("le membre « root » n'est pas une chaîne");
+  }
+  dom::object files;
+  if (!filesMember) return failure("le membre « files » est absent");
+  if (filesMember->get_object().get(files) != simdjson::SUCCESS) {
+    return failure("le membre « files » n'est pas un objet");
+  }
+  Result<StatusTable> table = decodeFiles(files, std::move(spare_), previous);
   if (!table) return table.error();
-  return BadgeFile{std::string(*root), std::move(table).value()};
+  return BadgeFile{std::string(root), std::move(table).value()};
 }
 
 }  // namespace tessvik

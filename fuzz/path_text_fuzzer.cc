@@ -1,0 +1,118 @@
+// The path and text functions of a badge request, on an item and two roots
+// (the input is item, root and second root separated by NUL bytes, which no
+// path can hold). Checks:
+//  - standardising a file URL is idempotent, gives a path without empty,
+//    "." or ".." segments, and standardizedPath agrees with standardized();
+//  - canonicallyEqual, canonicalHash, toNfc and isKnownNfc agree with ICU's
+//    full NFC normalisation, and equal texts hash alike (for any bytes);
+//  - ItemPath::under agrees with a slow reference built on ICU's grapheme
+//    break iterator and full normalisation, and orders two matching roots
+//    by their length in characters;
+//  - a status table finds a key by any canonically equivalent spelling.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "fuzz/reference.h"
+#include "host/file_url.h"
+#include "state/status_table.h"
+#include "text/path_match.h"
+#include "text/unicode.h"
+
+namespace {
+
+using tessvik::FileUrl;
+namespace text = tessvik::text;
+namespace reference = tessvik::fuzz;
+
+void check(bool condition) {
+  if (!condition) std::abort();
+}
+
+std::vector<std::string_view> split(std::string_view input) {
+  std::vector<std::string_view> parts;
+  for (;;) {
+    const std::size_t nul = input.find('\0');
+    parts.push_back(input.substr(0, nul));
+    if (nul == std::string_view::npos) break;
+    input.remove_prefix(nul + 1);
+  }
+  return parts;
+}
+
+std::string standardizedPath(std::string_view path) {
+  const FileUrl url = FileUrl::fromPath(path, false);
+  const FileUrl once = url.standardized();
+  const FileUrl twice = once.standardized();
+  check(once == twice);
+  std::string scratch;
+  check(url.standardizedPath(scratch) == once.path());
+  const std::string& p = once.path();
+  if (!path.empty() && path.front() == '/') {
+    check(!p.empty() && p.front() == '/');
+    check(p == "/" || p.back() != '/');
+    check(p.find("//") == std::string::npos);
+    check(p.find("/./") == std::string::npos && !p.ends_with("/."));
+    check(p.find("/../") == std::string::npos && !p.ends_with("/.."));
+  }
+  return p;
+}
+
+void checkText(std::string_view a, std::string_view b) {
+  const bool equal = text::canonicallyEqual(a, b);
+  check(equal == text::canonicallyEqual(b, a));
+  if (equal) check(text::canonicalHash(a) == text::canonicalHash(b));
+  check(text::canonicalHash(a) == text::canonicalHash(text::toNfc(a)));
+  if (!reference::isWellFormed(a) || !reference::isWellFormed(b)) return;
+  const std::string nfcA = reference::nfc(a);
+  check(text::toNfc(a) == nfcA);
+  check(equal == (nfcA == reference::nfc(b)));
+  if (text::isKnownNfc(a)) check(nfcA == a);
+  if (text::isAscii(a)) check(text::canonicalHash(a) == text::byteHash(a));
+}
+
+void checkTable(std::string_view a, std::string_view b) {
+  tessvik::StatusTable::Builder builder;
+  builder.add(a, "synced");
+  const tessvik::StatusTable table = std::move(builder).finish();
+  check(table.find(a) == std::optional<std::string_view>("synced"));
+  check(table.find(b).has_value() == text::canonicallyEqual(a, b));
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<std::string_view> parts =
+      split(std::string_view(reinterpret_cast<const char*>(data), size));
+  const std::string_view rawItem = parts[0];
+  const std::string_view rawRoot = parts.size() > 1 ? parts[1] : std::string_view("/");
+  const std::string_view rawRoot2 = parts.size() > 2 ? parts[2] : rawRoot;
+
+  const std::string item = standardizedPath(rawItem);
+  const std::string root = standardizedPath(rawRoot);
+  const std::string root2 = standardizedPath(rawRoot2);
+  checkText(rawItem, rawRoot);
+  checkText(rawRoot, rawRoot2);
+  checkTable(rawItem, rawRoot);
+
+  const text::ItemPath path(item);
+  const std::optional<text::ItemPath::Match> match = path.under(text::RootPath(root));
+  const std::optional<text::ItemPath::Match> match2 = path.under(root2);
+  if (!reference::isWellFormed(item) || !reference::isWellFormed(root) ||
+      !reference::isWellFormed(root2)) {
+    return 0;
+  }
+  const reference::ReferenceMatch expected = reference::under(item, root);
+  check(match.has_value() == expected.matches);
+  if (match) check(match->relativePath == expected.relativePath);
+  const reference::ReferenceMatch expected2 = reference::under(item, root2);
+  check(match2.has_value() == expected2.matches);
+  if (match && match2) {
+    // The deeper root wins: lengths must order the roots as characters do.
+    check((match->rootLength < match2->rootLength) ==
+          (expected.rootCharacters < expected2.rootCharacters));
+  }
+  return 0;
+}
