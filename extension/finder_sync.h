@@ -84,8 +84,9 @@ class FinderSync {
   void reload();
   // Removes the entries whose badge state file is gone; true if any was.
   bool dropRemovedFiles(const std::vector<std::string>& names);
-  // Reads `name` if its date moved; true if a new state was stored.
-  bool loadIfChanged(const std::string& name);
+  // Reads `name`, at `path`, if its date moved; true if a new state was
+  // stored.
+  bool loadIfChanged(const std::string& name, const std::string& path);
   void announceObservedFolders();
   void releaseWorkingMemory();
   std::optional<Match> lookup(const FileUrl& url) const;

@@ -26,8 +26,14 @@ void FinderSync::reload() {
 
   const bool dropped = dropRemovedFiles(names);
   bool loaded = false;
+  // The state folder's path, with room for a file name: an idle tick costs
+  // little more than its system calls.
+  std::string path = dir.path() + '/';
+  const std::size_t dirLength = path.size();
   for (const std::string& name : names) {
-    if (loadIfChanged(name)) loaded = true;
+    path.resize(dirLength);
+    path += name;
+    if (loadIfChanged(name, path)) loaded = true;
   }
   if (dropped || loaded) announceObservedFolders();
   // The working memory of reading and decoding (see BadgeFileDecoder) is
@@ -42,6 +48,11 @@ void FinderSync::releaseWorkingMemory() {
 }
 
 bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
+  // Names in a listing are distinct: when as many of them are held as there
+  // are entries, every entry is listed, which is what nearly every tick finds.
+  std::size_t listedAndHeld = 0;
+  for (const std::string& name : names) listedAndHeld += folders_.count(name);
+  if (listedAndHeld == folders_.size()) return false;
   const std::unordered_set<std::string_view> listed(names.begin(), names.end());
   bool dropped = false;
   for (auto it = folders_.begin(); it != folders_.end();) {
@@ -51,16 +62,17 @@ bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
     }
     const Folder gone = std::move(it->second);
     it = folders_.erase(it);
+    FileUrl item;
     for (std::size_t i = 0; i < gone.statuses->size(); ++i) {
-      host_.controller.setBadgeIdentifier("", gone.root.appending(gone.statuses->keyAt(i)));
+      item.assignAppending(gone.root, gone.statuses->keyAt(i));
+      host_.controller.setBadgeIdentifier("", item);
     }
     dropped = true;
   }
   return dropped;
 }
 
-bool FinderSync::loadIfChanged(const std::string& name) {
-  const std::string path = stateDir().appending(name).path();
+bool FinderSync::loadIfChanged(const std::string& name, const std::string& path) {
   // A file whose date cannot be read is skipped quietly; it is tried again at
   // the next tick.
   Result<FileTime> modified = host_.fileSystem.modificationTime(path);
@@ -98,8 +110,10 @@ bool FinderSync::loadIfChanged(const std::string& name) {
   // Store first, then push: the host may ask for badges while we push.
   const Folder& stored = folders_.insert_or_assign(name, std::move(next)).first->second;
   const Folder current = stored;
+  FileUrl item;
   current.statuses->diff(previous, [&](std::string_view key, std::string_view status) {
-    host_.controller.setBadgeIdentifier(status, current.root.appending(key));
+    item.assignAppending(current.root, key);
+    host_.controller.setBadgeIdentifier(status, item);
   });
   // Nothing holds the replaced table any more: rather than free it, hand its
   // memory to the next decode.

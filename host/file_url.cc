@@ -77,12 +77,26 @@ FileUrl FileUrl::fromPath(std::string_view path, bool isDirectory) {
 }
 
 FileUrl FileUrl::appending(std::string_view relativePath) const {
-  if (relativePath.empty()) return *this;
-  bool isDirectory = relativePath.back() == '/';
-  std::string joined = path_;
-  if (joined.empty() || joined.back() != '/') joined += '/';
-  joined += relativePath;
-  return FileUrl(withoutTrailingSlashes(joined), isDirectory);
+  FileUrl joined;
+  joined.assignAppending(*this, relativePath);
+  return joined;
+}
+
+void FileUrl::assignAppending(const FileUrl& base, std::string_view relativePath) {
+  if (relativePath.empty()) {
+    if (this != &base) *this = base;
+    return;
+  }
+  const bool isDirectory = relativePath.back() == '/';
+  if (this == &base) {
+    if (path_.empty() || path_.back() != '/') path_ += '/';
+  } else {
+    path_.assign(base.path_);
+    if (path_.empty() || path_.back() != '/') path_ += '/';
+  }
+  path_ += relativePath;
+  while (path_.size() > 1 && path_.back() == '/') path_.pop_back();
+  isDirectory_ = isDirectory;
 }
 
 FileUrl FileUrl::standardized() const {

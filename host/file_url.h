@@ -22,6 +22,9 @@ class FileUrl {
   // This URL with `relativePath` appended as path components. An empty
   // relative path gives this URL back.
   FileUrl appending(std::string_view relativePath) const;
+  // Makes this URL base.appending(relativePath), reusing its memory: a first
+  // load pushes a badge for each of up to a million items.
+  void assignAppending(const FileUrl& base, std::string_view relativePath);
 
   // The same path, marked as a folder.
   FileUrl asDirectory() const { return FileUrl(path_, true); }
