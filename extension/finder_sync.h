@@ -75,7 +75,13 @@ class FinderSync {
   // path relative to that root.
   struct Match {
     const Folder* folder;
-    std::string relativePath;
+    std::string_view relativePath;  // a view into the item's ItemPath
+  };
+  // A root as a badge request scans it: its summary beside its folder, in
+  // one array, so that ruling a root out follows no pointer.
+  struct RootEntry {
+    text::RootPath::Summary summary;
+    const Folder* folder;
   };
 
   void registerBadge(std::string_view identifier, std::string_view symbolName, NamedColor accent,
@@ -89,7 +95,9 @@ class FinderSync {
   bool loadIfChanged(const std::string& name, const std::string& path);
   void announceObservedFolders();
   void releaseWorkingMemory();
-  std::optional<Match> lookup(const FileUrl& url) const;
+  std::optional<Match> lookup(const text::ItemPath& item) const;
+  // Rebuilds roots_ from folders_; called whenever folders_ changes.
+  void indexRoots();
 
   Host host_;
   RealHome& realHome_;
@@ -101,6 +109,8 @@ class FinderSync {
   // Badge state file name (as listed) -> its state. Ordered so that lookups
   // visit folders in a stable order.
   std::map<std::string, Folder> folders_;
+  // The roots of folders_, in its order.
+  std::vector<RootEntry> roots_;
   std::shared_ptr<Timer> timer_;
   std::string lastError_;
 

@@ -5,23 +5,30 @@
 
 namespace tessvik {
 
-std::optional<FinderSync::Match> FinderSync::lookup(const FileUrl& url) const {
-  std::string itemScratch;
-  const text::ItemPath item(url.standardizedPath(itemScratch));
+std::optional<FinderSync::Match> FinderSync::lookup(const text::ItemPath& item) const {
   std::optional<Match> best;
   std::size_t bestLength = 0;
-  for (const auto& [name, folder] : folders_) {
-    std::optional<text::ItemPath::Match> m = item.under(folder.rootPath);
+  for (const RootEntry& root : roots_) {
+    if (!item.mayLieUnder(root.summary)) continue;
+    std::optional<text::ItemPath::Match> m = item.under(root.folder->rootPath);
     // The deepest root wins; between equal roots the first one visited stays.
     if (!m || (best && m->rootLength <= bestLength)) continue;
     bestLength = m->rootLength;
-    best = Match{&folder, std::move(m->relativePath)};
+    best = Match{root.folder, m->relativePath};
   }
   return best;
 }
 
+void FinderSync::indexRoots() {
+  roots_.clear();
+  for (const auto& [name, folder] : folders_)
+    roots_.push_back({folder.rootPath.summary(), &folder});
+}
+
 void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
-  std::optional<Match> match = lookup(url);
+  std::string scratch;
+  const text::ItemPath item(url.standardizedPath(scratch));
+  std::optional<Match> match = lookup(item);
   // Outside every root, or a root folder itself: the host keeps what it shows.
   if (!match || match->relativePath.empty()) return;
   std::optional<std::string_view> status = match->folder->statuses->find(match->relativePath);

@@ -62,6 +62,7 @@ bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
     }
     const Folder gone = std::move(it->second);
     it = folders_.erase(it);
+    indexRoots();  // before pushing: the host may ask for badges meanwhile
     FileUrl item;
     for (std::size_t i = 0; i < gone.statuses->size(); ++i) {
       item.assignAppending(gone.root, gone.statuses->keyAt(i));
@@ -109,6 +110,7 @@ bool FinderSync::loadIfChanged(const std::string& name, const std::string& path)
 
   // Store first, then push: the host may ask for badges while we push.
   const Folder& stored = folders_.insert_or_assign(name, std::move(next)).first->second;
+  indexRoots();
   const Folder current = stored;
   FileUrl item;
   current.statuses->diff(previous, [&](std::string_view key, std::string_view status) {

@@ -64,13 +64,14 @@ ItemPath::ItemPath(std::string_view path) {
 }
 
 RootPath::RootPath(std::string_view path)
-    : nfc_(isKnownNfc(path) ? std::string(path) : toNfc(path)) {}
+    : nfc_(isKnownNfc(path) ? std::string(path) : toNfc(path)),
+      summary_{nfc_.size(), tailOf(nfc_, nfc_.size())} {}
 
 std::optional<ItemPath::Match> ItemPath::below(std::string_view root) const {
   // Both texts are in NFC, and NFC never composes across "/", so the item is
   // under the root exactly when the bytes agree up to a "/" that follows.
   if (root.empty() || root.front() != '/') return std::nullopt;
-  if (nfc_.size() == root.size()) return Match{root.size(), std::string()};
+  if (nfc_.size() == root.size()) return Match{root.size(), std::string_view()};
   // The root must be followed by a "/" that starts a character of its own.
   if (nfc_[root.size()] != '/' || extendsPrevious(nfc_, root.size() + 1)) return std::nullopt;
 
@@ -81,7 +82,7 @@ std::optional<ItemPath::Match> ItemPath::below(std::string_view root) const {
   std::size_t end = nfc_.size();
   while (begin < end && isSlashCharacter(nfc_, begin)) ++begin;
   while (end > begin && isSlashCharacter(nfc_, end - 1)) --end;
-  return Match{root.size(), std::string(nfc_.substr(begin, end - begin))};
+  return Match{root.size(), nfc_.substr(begin, end - begin)};
 }
 
 }  // namespace tessvik::text

@@ -17,14 +17,38 @@ namespace tessvik::text {
 // loaded), to be matched against every item the host asks about.
 class RootPath {
  public:
+  // What rules out most roots at once, small enough to be kept beside other
+  // roots' for a scan that follows no pointer: the length in bytes and the
+  // last eight bytes (all of them, zero-padded, when fewer).
+  struct Summary {
+    std::size_t size = 0;
+    std::uint64_t tail = 0;
+  };
+
   RootPath() = default;
   // `path`: a standardised path, like an item's.
   explicit RootPath(std::string_view path);
   // The path in NFC.
   const std::string& nfc() const { return nfc_; }
+  Summary summary() const { return summary_; }
 
  private:
+  friend class ItemPath;
+  // The eight bytes of `text` that end at `end` (or its first `end` bytes,
+  // zero-padded).
+  static std::uint64_t tailOf(std::string_view text, std::size_t end) {
+    std::uint64_t word = 0;
+    if (end == 0) return word;
+    if (end >= 8) {
+      std::memcpy(&word, text.data() + end - 8, 8);
+    } else {
+      std::memcpy(&word, text.data(), end);
+    }
+    return word;
+  }
+
   std::string nfc_;
+  Summary summary_;
 };
 
 // An item path, normalised once, to be matched against many roots.
@@ -39,9 +63,16 @@ class ItemPath {
     // root in this measure is a longer root in characters.
     std::size_t rootLength;
     // The rest of the item's path, with every leading and trailing "/"
-    // character trimmed; empty for the root itself. In NFC.
-    std::string relativePath;
+    // character trimmed; empty for the root itself. In NFC. A view into
+    // this ItemPath: valid while it lives.
+    std::string_view relativePath;
   };
+
+  // False when no root with this summary can hold the item (their bytes
+  // differ); true when one may, and under() decides.
+  bool mayLieUnder(RootPath::Summary root) const {
+    return nfc_.size() >= root.size && RootPath::tailOf(nfc_, root.size) == root.tail;
+  }
 
   // Whether the item is `root` itself or lies below it. `root` is a
   // standardised path like the item's; a relative root holds nothing.
@@ -61,12 +92,7 @@ class ItemPath {
   bool beginsWith(std::string_view prefix) const {
     const std::size_t n = prefix.size();
     if (nfc_.size() < n) return false;
-    if (n >= 8) {
-      std::uint64_t a, b;
-      std::memcpy(&a, nfc_.data() + n - 8, 8);
-      std::memcpy(&b, prefix.data() + n - 8, 8);
-      if (a != b) return false;
-    }
+    if (RootPath::tailOf(nfc_, n) != RootPath::tailOf(prefix, n)) return false;
     return std::memcmp(nfc_.data(), prefix.data(), n) == 0;
   }
   // The match of a root in NFC whose bytes begin the path.
