@@ -55,6 +55,13 @@ void Paired::report(benchmark::State& state, double target, double unit,
   state.counters["target"] = target;
 }
 
+std::size_t residentBytes() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0, resident = 0;
+  statm >> pages >> resident;
+  return resident * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
 std::size_t heapInUse() {
   const struct mallinfo2 info = ::mallinfo2();
   return info.uordblks + info.hblkhd;

@@ -102,7 +102,11 @@ class Paired {
   double floor_ = 0;
 };
 
-// Bytes the allocator has handed out and not taken back (heap and mmap).
+// Bytes the allocator has handed out and not taken back (heap and mmap),
+// whether touched or not.
 std::size_t heapInUse();
+
+// Bytes of the process in memory now (resident set).
+std::size_t residentBytes();
 
 }  // namespace tessvik::bench

@@ -3,6 +3,7 @@
 // ASCII, accented (precomposed, in the files and from the host alike), or
 // accented with the host giving them decomposed while the files hold them
 // precomposed (no target for the last: it is the rare case).
+#include <cstdio>
 #include <vector>
 
 #include "bench/bench_support.h"
@@ -15,9 +16,10 @@ enum Variant { kAscii = 0, kAccented = 1, kDecomposed = 2 };
 constexpr std::size_t kKeysPerRoot = 1000;
 
 std::string rootPath(Variant variant, int i) {
-  const std::string n = (i < 10 ? "0" : "") + std::to_string(i);
-  if (variant == kAscii) return "/Users/lea/Sync/team-" + n;
-  return "/Users/léa/Documents synchronisés/Équipe " + n;
+  char n[16];
+  std::snprintf(n, sizeof n, "%02d", i);
+  if (variant == kAscii) return std::string("/Users/lea/Sync/team-") + n;
+  return std::string("/Users/léa/Documents synchronisés/Équipe ") + n;
 }
 
 std::string relativePath(Variant variant, std::size_t k) {
