@@ -172,9 +172,13 @@ std::uint32_t StatusTable::Builder::internNew(std::string_view status) {
   std::vector<std::string>& statuses = table_.statuses_;
   std::uint32_t id;
   if (statuses.size() <= kScannedStatuses) {
-    auto it = std::find(statuses.begin(), statuses.end(), status);
-    id = static_cast<std::uint32_t>(it - statuses.begin());
-    if (it == statuses.end()) statuses.emplace_back(status);
+    id = 0;
+    while (id < statuses.size() &&
+           !(statuses[id].size() == status.size() &&
+             detail::sameBytes(statuses[id].data(), status.data(), status.size()))) {
+      ++id;
+    }
+    if (id == statuses.size()) statuses.emplace_back(status);
     if (statuses.size() > kScannedStatuses) {
       for (std::uint32_t i = 0; i < statuses.size(); ++i) statusIds_.emplace(statuses[i], i);
     }
