@@ -88,7 +88,7 @@ bool StatusTable::Keys::index() {
 }
 
 std::optional<std::string_view> StatusTable::find(std::string_view relativePath) const {
-  std::optional<std::uint32_t> i = findIndex(relativePath, hashOf(relativePath));
+  std::optional<std::uint32_t> i = findIndex(relativePath);
   if (!i) return std::nullopt;
   return statusAt(*i);
 }

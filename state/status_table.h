@@ -123,9 +123,12 @@ class StatusTable {
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
   static std::uint32_t hashOf(std::string_view key);
-  std::optional<std::uint32_t> findIndex(std::string_view key, std::uint32_t hash) const {
-    if (!keys_) return std::nullopt;
-    return keys_->find(key, hash);
+  // The entry whose key is canonically equal to `key`, if any. An empty
+  // table answers without hashing: a first load diffs a million keys
+  // against one.
+  std::optional<std::uint32_t> findIndex(std::string_view key) const {
+    if (!keys_ || empty()) return std::nullopt;
+    return keys_->find(key, hashOf(key));
   }
   // For each of this table's statuses, the index of the equal status in
   // `previous`, or kNone.
@@ -236,7 +239,7 @@ void StatusTable::diff(const StatusTable& previous, Change&& change) const {
         seen.assign(m, false);
         std::fill_n(seen.begin(), std::min(i, m), true);
       }
-      j = previous.findIndex(k, hashOf(k));
+      j = previous.findIndex(k);
     }
     if (j) {
       if (!seen.empty()) seen[*j] = true;
