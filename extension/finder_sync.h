@@ -18,6 +18,7 @@
 #include "host/run_loop.h"
 #include "state/badge_file_decoder.h"
 #include "state/status_table.h"
+#include "text/path_match.h"
 
 namespace tessvik {
 
@@ -67,10 +68,10 @@ class FinderSync {
     FileTime modified;
   };
   // What lookup finds: the folder whose root holds the item, and the item's
-  // path relative to that root.
+  // path relative to that root (pointing into the item's path).
   struct Match {
     const Folder* folder;
-    std::string relativePath;
+    std::string_view relativePath;
   };
 
   void registerBadge(std::string_view identifier, std::string_view symbolName, NamedColor accent,
@@ -82,7 +83,7 @@ class FinderSync {
   // Reads `name` if its date moved; true if a new state was stored.
   bool loadIfChanged(const std::string& name);
   void announceObservedFolders();
-  std::optional<Match> lookup(const FileUrl& url) const;
+  std::optional<Match> lookup(const text::ItemPath& item) const;
 
   Host host_;
   RealHome& realHome_;

@@ -5,9 +5,7 @@
 
 namespace tessvik {
 
-std::optional<FinderSync::Match> FinderSync::lookup(const FileUrl& url) const {
-  std::string itemScratch;
-  const text::ItemPath item(url.standardizedPath(itemScratch));
+std::optional<FinderSync::Match> FinderSync::lookup(const text::ItemPath& item) const {
   std::optional<Match> best;
   std::size_t bestLength = 0;
   std::string rootScratch;
@@ -16,13 +14,16 @@ std::optional<FinderSync::Match> FinderSync::lookup(const FileUrl& url) const {
     // The deepest root wins; between equal roots the first one visited stays.
     if (!m || (best && m->rootLength <= bestLength)) continue;
     bestLength = m->rootLength;
-    best = Match{&folder, std::move(m->relativePath)};
+    best = Match{&folder, m->relativePath};
   }
   return best;
 }
 
 void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
-  std::optional<Match> match = lookup(url);
+  // Standard ASCII paths, the common case, go through without allocating.
+  std::string scratch;
+  const text::ItemPath item(url.standardizedPath(scratch));
+  std::optional<Match> match = lookup(item);
   // Outside every root, or a root folder itself: the host keeps what it shows.
   if (!match || match->relativePath.empty()) return;
   std::optional<std::string_view> status = match->folder->statuses->find(match->relativePath);

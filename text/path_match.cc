@@ -71,7 +71,7 @@ std::optional<ItemPath::Match> ItemPath::under(std::string_view root) const {
     root = normalised;
   }
   if (nfc_.size() < root.size() || !nfc_.starts_with(root)) return std::nullopt;
-  if (nfc_.size() == root.size()) return Match{root.size(), std::string()};
+  if (nfc_.size() == root.size()) return Match{root.size(), std::string_view()};
   // The root must be followed by a "/" that starts a character of its own.
   // NFC never composes across "/", so the root's NFC form is a prefix of the
   // item's exactly when the texts share that prefix.
@@ -84,7 +84,7 @@ std::optional<ItemPath::Match> ItemPath::under(std::string_view root) const {
   std::size_t end = nfc_.size();
   while (begin < end && isSlashCharacter(nfc_, begin)) ++begin;
   while (end > begin && isSlashCharacter(nfc_, end - 1)) --end;
-  return Match{root.size(), std::string(nfc_.substr(begin, end - begin))};
+  return Match{root.size(), nfc_.substr(begin, end - begin)};
 }
 
 }  // namespace tessvik::text

@@ -7,9 +7,10 @@ namespace tessvik::text {
 namespace {
 
 std::optional<std::string> relative(std::string_view item, std::string_view root) {
-  std::optional<ItemPath::Match> m = ItemPath(item).under(root);
+  const ItemPath path(item);
+  std::optional<ItemPath::Match> m = path.under(root);
   if (!m) return std::nullopt;
-  return m->relativePath;
+  return std::string(m->relativePath);
 }
 
 TEST(ItemPath, ARootHoldsItselfAndWhatLiesBelowItOnly) {
