@@ -41,7 +41,8 @@ FileUrl FileUrl::appending(std::string_view relativePath) const {
   if (relativePath.empty()) return *this;
   bool isDirectory = relativePath.back() == '/';
   std::string joined = path_;
-  if (joined.empty() || joined.back() != '/') joined += '/';
+  // A relative root (no path at all) stays relative.
+  if (!joined.empty() && joined.back() != '/') joined += '/';
   joined += relativePath;
   return FileUrl(withoutTrailingSlashes(joined), isDirectory);
 }
