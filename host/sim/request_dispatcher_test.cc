@@ -129,39 +129,5 @@ TEST_F(RequestDispatcherTest, RepliesComeAfterTheEventsOfTheirRequest) {
   EXPECT_EQ(tick[2], reply("tick"));
 }
 
-TEST_F(RequestDispatcherTest, MenuAndToolbarRepliesCarryWhatTheExtensionAnswers) {
-  EXPECT_EQ(send(R"({"request":"menu","kind":0})"),
-            std::vector<JsonValue>{JsonValue::object(
-                {{"reply", "menu"},
-                 {"menu", JsonValue::object(
-                              {{"title", ""},
-                               {"items", JsonValue::Array{JsonValue::object(
-                                             {{"title", "Partager avec TessVik…"},
-                                              {"action", "share:"},
-                                              {"keyEquivalent", ""},
-                                              {"image", "person.crop.circle.badge.plus"}})}}})}})});
-  EXPECT_EQ(send(R"({"request":"menu","kind":3})"),
-            std::vector<JsonValue>{JsonValue::object({{"reply", "menu"}, {"menu", nullptr}})});
-  images_.missing = {"person.crop.circle.badge.plus"};
-  EXPECT_EQ(send(R"({"request":"menu","kind":0})").front()["menu"]["items"][0]["image"],
-            JsonValue());
-  EXPECT_EQ(send(R"({"request":"toolbar"})"),
-            std::vector<JsonValue>{JsonValue::object(
-                {{"reply", "toolbar"}, {"name", "TessVik"}, {"toolTip", "TessVik"}})});
-}
-
-TEST_F(RequestDispatcherTest, AfterReleaseTheExtensionsRequestsFailButTheHostGoesOn) {
-  EXPECT_EQ(send(R"({"request":"release"})"), std::vector<JsonValue>{reply("release")});
-  const JsonValue gone = error("l'extension a été libérée");
-  for (const char* line :
-       {R"({"request":"release"})", R"({"request":"badge","path":"/S/a.txt"})",
-        R"({"request":"menu","kind":0})", R"({"request":"share"})", R"({"request":"toolbar"})"}) {
-    EXPECT_EQ(send(line), std::vector<JsonValue>{gone}) << line;
-  }
-  EXPECT_EQ(send(R"({"request":"select","paths":null})"), std::vector<JsonValue>{reply("select")});
-  EXPECT_EQ(send(R"({"request":"tick"})"), std::vector<JsonValue>{reply("tick")});
-  EXPECT_EQ(send(R"({"request":"quit"})", Outcome::kQuit), std::vector<JsonValue>{reply("quit")});
-}
-
 }  // namespace
 }  // namespace tessvik::sim
