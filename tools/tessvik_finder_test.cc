@@ -319,8 +319,11 @@ TEST_F(TessvikFinderTest, StartsThenPushesEveryChangeOnce) {
   // The program's own timer: with no request, a new file shows up after a
   // timer event.
   writeState("badges-3.json", sync, {{"t.txt", "synced"}});
-  EXPECT_EQ(finder->next(), JsonValue::object({{"event", "timer"}}));
-  EXPECT_EQ(finder->next(), pushEvent("synced", sync + "/t.txt"));
+  const JsonValue timer = JsonValue::object({{"event", "timer"}});
+  EXPECT_EQ(finder->next(), timer);
+  JsonValue event = finder->next();
+  while (event == timer) event = finder->next();  // a tick may have come just before the write
+  EXPECT_EQ(event, pushEvent("synced", sync + "/t.txt"));
 }
 
 TEST_F(TessvikFinderTest, BrokenOrStrangeStateFilesNeverStallAndKeepTheLastGoodState) {
@@ -445,6 +448,7 @@ TEST_F(TessvikFinderTest, BadgeRequestsFindTheDeepestRootUnderCanonicalEquivalen
               {"new.txt", "paused"}});
   writeState("badges-sub.json", sync + "/./Sub/../Sub/", {{"f.txt", "error"}});
   writeState("badges-accent.json", home_ + "/De\u0301cor", {{"x.txt", "synced"}});
+  writeState("badges-accent2.json", home_ + "/Caf\u00e9", {{"y.txt", "conflict"}});
   writeState("badges-grapheme.json", home_ + "/g/e", {{"x", "synced"}});
   std::unique_ptr<Finder> finder = start();
   finder->send(R"({"request":"toolbar"})");
@@ -463,6 +467,7 @@ TEST_F(TessvikFinderTest, BadgeRequestsFindTheDeepestRootUnderCanonicalEquivalen
   EXPECT_EQ(finder->badge(sync + "/lead.txt"), "") << "a key with a leading / never matches";
   EXPECT_EQ(finder->badge(sync + "/cafe\u0301/e\u0301te\u0301.txt"), "syncing");
   EXPECT_EQ(finder->badge(home_ + "/D\u00e9cor/x.txt"), "synced");
+  EXPECT_EQ(finder->badge(home_ + "/Cafe\u0301/y.txt"), "conflict");
   EXPECT_EQ(finder->badge(home_ + "/g/e\u0301/x"), std::nullopt) << "é is not e";
   EXPECT_EQ(finder->badge(home_ + "/g/e/x"), "synced");
   EXPECT_EQ(finder->badge("/elsewhere/x"), std::nullopt);
