@@ -130,6 +130,10 @@ class Finder {
   std::optional<std::string> badge(const std::string& path) {
     Exchange exchange = send(JsonValue::object({{"request", "badge"}, {"path", path}}).dump());
     EXPECT_EQ(exchange.reply, reply("badge"));
+    // A timer tick may slip in and log again about a broken file: only the
+    // answers count here.
+    std::erase_if(exchange.events,
+                  [](const JsonValue& e) { return e["event"] != JsonValue("setBadgeIdentifier"); });
     if (exchange.events.empty()) return std::nullopt;
     EXPECT_EQ(exchange.events.size(), 1u) << path;
     std::string asked = path;
@@ -395,8 +399,10 @@ TEST_F(TessvikFinderTest, BrokenOrStrangeStateFilesNeverStallAndKeepTheLastGoodS
   }
   // An unknown member is ignored.
   writeState("badges.json", R"({"version":2,"root":")" + sync + R"(","files":{"a.txt":"error"}})");
-  EXPECT_EQ(finder->send(R"({"request":"tick"})").events.front(),
-            pushEvent("error", sync + "/a.txt"));
+  Exchange loaded = finder->send(R"({"request":"tick"})");
+  EXPECT_NE(
+      std::find(loaded.events.begin(), loaded.events.end(), pushEvent("error", sync + "/a.txt")),
+      loaded.events.end());
 
   // Whatever bytes names and paths hold, every line stays valid JSON and
   // carries them, ill-formed UTF-8 as U+FFFD.
