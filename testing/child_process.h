@@ -26,6 +26,7 @@ class ChildProcess {
   ChildProcess& operator=(const ChildProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
 
   // Writes all of `bytes` to the child's standard input in one write
   // (pipes keep writes of up to 4 KiB whole); false if the child is gone.

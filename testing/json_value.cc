@@ -75,6 +75,12 @@ JsonValue::JsonValue(Object members) {
   v_ = std::move(members);
 }
 
+const JsonValue::Object& JsonValue::members() const {
+  static const Object kNone;
+  const Object* object = std::get_if<Object>(&v_);
+  return object != nullptr ? *object : kNone;
+}
+
 JsonValue JsonValue::object(std::initializer_list<std::pair<std::string, JsonValue>> members) {
   return JsonValue(Object(members));
 }

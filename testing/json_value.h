@@ -45,6 +45,8 @@ class JsonValue {
   // Element `i` of an array, or null.
   const JsonValue& operator[](std::size_t i) const;
   std::size_t size() const;
+  // The members of an object, sorted by name; empty for anything else.
+  const Object& members() const;
 
   // Compact JSON text (for failure messages).
   std::string dump() const;
