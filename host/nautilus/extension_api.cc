@@ -5,7 +5,10 @@
 #include <glib.h>
 
 #include <exception>
-#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "extension/messages.h"
 #include "host/glib/glib_run_loop.h"
