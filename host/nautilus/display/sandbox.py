@@ -60,9 +60,12 @@ def enter(work, extension_dir, prefix):
     installed under work/root in `extension_dir`, work/home over the real
     home. Returns the real home's path and the environment for the session."""
     real_home = pwd.getpwuid(os.getuid()).pw_dir
+    # `work` may itself be under /tmp: it is held open while /tmp is covered.
+    held = os.open(work, os.O_RDONLY | os.O_DIRECTORY)
     _mount("-t", "tmpfs", "tmpfs", "/tmp")
     os.makedirs(WORK)
-    _mount("--bind", work, WORK)
+    _mount("--bind", f"/proc/{os.getpid()}/fd/{held}", WORK)
+    os.close(held)
     _cover_with(os.path.join(WORK, "root", extension_dir.lstrip("/")), extension_dir)
     _mount("--bind", os.path.join(WORK, "home"), real_home)
     runtime = "/tmp/runtime"
