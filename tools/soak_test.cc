@@ -315,7 +315,13 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   const long after = residentKiB(finder.pid());
   RecordProperty("residentKiBBefore", static_cast<int>(before));
   RecordProperty("residentKiBAfter", static_cast<int>(after));
+#if defined(__SANITIZE_ADDRESS__)
+  // AddressSanitizer keeps freed memory in quarantine: resident size says
+  // nothing there (leaks are its own business).
+  (void)after;
+#else
   EXPECT_LT(after, before + 8 * 1024) << "resident KiB before " << before << ", after " << after;
+#endif
 
   exchange(R"({"request":"quit"})");
   EXPECT_EQ(finder.wait(10s), 0);
