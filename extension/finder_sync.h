@@ -72,7 +72,7 @@ class FinderSync {
     text::RootPath rootPath;
   };
   // What lookup finds: the folder whose root holds the item, and the item's
-  // path relative to that root.
+  // path relative to that root (pointing into the item's path).
   struct Match {
     const Folder* folder;
     std::string_view relativePath;  // a view into the item's ItemPath

@@ -26,6 +26,7 @@ void FinderSync::indexRoots() {
 }
 
 void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
+  // Standard ASCII paths, the common case, go through without allocating.
   std::string scratch;
   const text::ItemPath item(url.standardizedPath(scratch));
   std::optional<Match> match = lookup(item);

@@ -88,12 +88,9 @@ void FileUrl::assignAppending(const FileUrl& base, std::string_view relativePath
     return;
   }
   const bool isDirectory = relativePath.back() == '/';
-  if (this == &base) {
-    if (path_.empty() || path_.back() != '/') path_ += '/';
-  } else {
-    path_.assign(base.path_);
-    if (path_.empty() || path_.back() != '/') path_ += '/';
-  }
+  if (this != &base) path_.assign(base.path_);
+  // A relative root (no path at all) stays relative.
+  if (!path_.empty() && path_.back() != '/') path_ += '/';
   path_ += relativePath;
   while (path_.size() > 1 && path_.back() == '/') path_.pop_back();
   isDirectory_ = isDirectory;

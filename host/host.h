@@ -15,6 +15,13 @@ class Workspace;
 
 // Non-owning: every service must outlive the FinderSync made with it, and
 // the run loop must outlive every timer scheduled on it.
+//
+// Threading: the extension runs on one thread, the one whose loop `runLoop`
+// is, and calls every service from it. A host whose platform delivers calls
+// on other threads (the Finder may ask for badges from any thread) must hand
+// them to that loop before calling the extension: asynchronously, never
+// waiting on the loop, since badge answers go through the controller anyway.
+// A badge request and a reload then never run at the same time.
 struct Host {
   FinderSyncController& controller;
   SymbolImages& images;

@@ -35,9 +35,13 @@ std::string describe(simdjson::error_code code) {
       return "mémoire insuffisante pour lire le document";
     case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
       return "le document est incomplet";
+    case simdjson::TAPE_ERROR:
+      return "la structure du document est invalide (virgule, accolade ou clé manquante ou en "
+             "trop)";
     default:
-      return std::string("le contenu n'est pas du JSON valide (") + simdjson::error_message(code) +
-             ")";
+      // simdjson's own texts are English: give the code, not the text.
+      return "le contenu n'est pas du JSON valide (erreur " +
+             std::to_string(static_cast<int>(code)) + ")";
   }
 }
 

@@ -1,5 +1,17 @@
 #include "testing/test_support.h"
 
+namespace tessvik {
+
+void PrintTo(const RecordingLogger::Line& line, std::ostream* out) {
+  *out << (line.level == LogLevel::kError ? "error: " : "default: ") << line.message;
+}
+
+void PrintTo(const RecordingController::BadgePush& push, std::ostream* out) {
+  *out << "\"" << push.identifier << "\" -> " << push.path;
+}
+
+}  // namespace tessvik
+
 namespace tessvik::testing {
 namespace {
 

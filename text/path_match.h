@@ -55,16 +55,19 @@ class RootPath {
 class ItemPath {
  public:
   // `path`: an absolute, standardised path (no "." or ".." segments, no
-  // trailing "/").
+  // trailing "/"). It must outlive this object. Text already in NFC (all
+  // ASCII text is) is used in place, without allocating.
   explicit ItemPath(std::string_view path);
+  ItemPath(const ItemPath&) = delete;
+  ItemPath& operator=(const ItemPath&) = delete;
 
   struct Match {
     // The root's length. Among the roots that hold the same item, a longer
     // root in this measure is a longer root in characters.
     std::size_t rootLength;
     // The rest of the item's path, with every leading and trailing "/"
-    // character trimmed; empty for the root itself. In NFC. A view into
-    // this ItemPath: valid while it lives.
+    // character trimmed; empty for the root itself. In NFC. Points into this
+    // ItemPath (or the path it was made from), so it lives as long as both.
     std::string_view relativePath;
   };
 

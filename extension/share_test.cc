@@ -1,0 +1,84 @@
+// The context menu, the share action and the toolbar item.
+#include "extension/share_url.h"
+
+#include <cstdlib>
+
+#include "testing/test_support.h"
+
+namespace tessvik::testing {
+namespace {
+
+// A standard query decoder, as the sync client's application would use.
+std::string decodeQueryValue(std::string_view value) {
+  std::string out;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    if (value[i] == '+') {
+      out += ' ';
+    } else if (value[i] == '%' && i + 2 < value.size()) {
+      out +=
+          static_cast<char>(std::strtol(std::string(value.substr(i + 1, 2)).c_str(), nullptr, 16));
+      i += 2;
+    } else {
+      out += value[i];
+    }
+  }
+  return out;
+}
+
+TEST(ShareUrl, EncodesAsAQueryValueThatDecodesBackExactly) {
+  EXPECT_EQ(shareUrl("/Volumes/Data/Projets/Q3 report.pdf"),
+            "tessvik://share?path=/Volumes/Data/Projets/Q3%20report.pdf");
+  EXPECT_EQ(shareUrl("/a/\u00E9"), "tessvik://share?path=/a/%C3%A9");
+  for (const char* path : {"/Users/u/Tom & Jerry.txt", "/a+b.txt", "/x=y", "/#1", "/100%", "/what?",
+                           "/\u65E5\u672C/\u0444\u0430\u0439\u043B", "/e\u0301 \t\n"}) {
+    const std::string url = shareUrl(path);
+    const std::string value = url.substr(std::string("tessvik://share?path=").size());
+    EXPECT_EQ(value.find_first_of("&=+#? "), std::string::npos) << url;
+    EXPECT_EQ(decodeQueryValue(value), path) << url;
+  }
+}
+
+class ShareTest : public ExtensionTest {
+ protected:
+  void SetUp() override { start(); }
+};
+
+TEST_F(ShareTest, OnlyTheItemsMenuOffersTheShareItem) {
+  std::optional<Menu> menu = extension().menu(0);
+  ASSERT_TRUE(menu);
+  EXPECT_EQ(menu->title, "");
+  ASSERT_EQ(menu->items.size(), 1u);
+  const MenuItem& item = menu->items[0];
+  EXPECT_EQ(item.title, "Partager avec TessVik\u2026");
+  EXPECT_EQ(item.action, "share:");
+  EXPECT_EQ(item.keyEquivalent, "");
+  ASSERT_TRUE(item.image);
+  EXPECT_EQ(item.image->symbolName, "person.crop.circle.badge.plus");
+  EXPECT_EQ(item.image->accessibilityDescription, std::nullopt);
+  for (int kind : {1, 2, 3, 4, -1}) EXPECT_EQ(extension().menu(kind), std::nullopt) << kind;
+}
+
+TEST_F(ShareTest, TheItemHasNoImageWhenTheSymbolIsMissing) {
+  images_.missing = {"person.crop.circle.badge.plus"};
+  EXPECT_EQ(extension().menu(0)->items.at(0).image, std::nullopt);
+}
+
+TEST_F(ShareTest, SharesTheFirstItemSelectedWhenTheActionRuns) {
+  extension().share();
+  controller_.selection = std::vector<FileUrl>{};
+  extension().share();
+  EXPECT_TRUE(workspace_.opened.empty());
+  controller_.selection = std::vector<FileUrl>{FileUrl::fromPath("/Users/u/Mes docs/", true),
+                                               FileUrl::fromPath("/other", false)};
+  extension().share();
+  EXPECT_EQ(workspace_.opened,
+            std::vector<std::string>{"tessvik://share?path=/Users/u/Mes%20docs"});
+}
+
+TEST_F(ShareTest, TheToolbarItemIsNamedTessVik) {
+  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
+  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
+}
+
+}  // namespace
+}  // namespace tessvik::testing

@@ -1,0 +1,58 @@
+// Stand-in for the part of Apple's AppKit that the macOS adapter uses,
+// written from Apple's documentation, for the Linux compile check only.
+#pragma once
+
+#import <Foundation/Foundation.h>
+
+#define APPKIT_EXTERN extern "C"
+#define IBAction void
+
+NS_ASSUME_NONNULL_BEGIN
+
+typedef CGFloat NSFontWeight NS_TYPED_EXTENSIBLE_ENUM;
+APPKIT_EXTERN const NSFontWeight NSFontWeightRegular;
+APPKIT_EXTERN const NSFontWeight NSFontWeightBold;
+
+@interface NSColor : NSObject <NSCopying>
+@property(class, strong, readonly) NSColor* whiteColor;
+@property(class, strong, readonly) NSColor* systemGreenColor;
+@property(class, strong, readonly) NSColor* systemBlueColor;
+@property(class, strong, readonly) NSColor* systemOrangeColor;
+@property(class, strong, readonly) NSColor* systemRedColor;
+@end
+
+@interface NSImageSymbolConfiguration : NSObject <NSCopying>
++ (instancetype)configurationWithPointSize:(CGFloat)pointSize
+                                    weight:(NSFontWeight)weight API_AVAILABLE(macos(11.0));
++ (instancetype)configurationWithPaletteColors:(NSArray<NSColor*>*)paletteColors
+    API_AVAILABLE(macos(12.0));
+- (instancetype)configurationByApplyingConfiguration:(NSImageSymbolConfiguration*)configuration
+    API_AVAILABLE(macos(12.0));
+@end
+
+@interface NSImage : NSObject <NSCopying>
++ (nullable instancetype)imageWithSystemSymbolName:(NSString*)symbolName
+                          accessibilityDescription:(nullable NSString*)description
+    API_AVAILABLE(macos(11.0));
+- (nullable NSImage*)imageWithSymbolConfiguration:(NSImageSymbolConfiguration*)configuration
+    API_AVAILABLE(macos(11.0));
+@end
+
+@interface NSMenuItem : NSObject <NSCopying>
+- (instancetype)initWithTitle:(NSString*)string
+                       action:(nullable SEL)selector
+                keyEquivalent:(NSString*)charCode NS_DESIGNATED_INITIALIZER;
+@property(nullable, strong) NSImage* image;
+@end
+
+@interface NSMenu : NSObject <NSCopying>
+- (instancetype)initWithTitle:(NSString*)title NS_DESIGNATED_INITIALIZER;
+- (void)addItem:(NSMenuItem*)newItem;
+@end
+
+@interface NSWorkspace : NSObject
+@property(class, readonly, strong) NSWorkspace* sharedWorkspace;
+- (BOOL)openURL:(NSURL*)url;
+@end
+
+NS_ASSUME_NONNULL_END

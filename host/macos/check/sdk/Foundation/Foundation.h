@@ -1,0 +1,111 @@
+// Stand-in for the part of Apple's Foundation that the macOS adapter uses,
+// written from Apple's documentation, for the Linux compile check only.
+#pragma once
+
+#import <objc/NSObject.h>
+
+#define FOUNDATION_EXPORT extern "C"
+
+typedef double CGFloat;
+typedef double NSTimeInterval;
+
+NS_ASSUME_NONNULL_BEGIN
+
+@protocol NSCopying
+- (id)copyWithZone:(nullable struct _NSZone*)zone;
+@end
+
+typedef struct {
+  unsigned long state;
+  id __unsafe_unretained _Nullable* _Nullable itemsPtr;
+  unsigned long* _Nullable mutationsPtr;
+  unsigned long extra[5];
+} NSFastEnumerationState;
+
+@protocol NSFastEnumeration
+- (NSUInteger)countByEnumeratingWithState:(NSFastEnumerationState*)state
+                                  objects:(id __unsafe_unretained _Nullable[_Nonnull])buffer
+                                    count:(NSUInteger)len;
+@end
+
+// NSString
+
+typedef NSUInteger NSStringEncoding;
+enum : NSStringEncoding { NSUTF8StringEncoding = 4 };
+
+@interface NSString : NSObject <NSCopying>
+@property(readonly) NSUInteger length;
+- (nullable instancetype)initWithBytes:(const void*)bytes
+                                length:(NSUInteger)len
+                              encoding:(NSStringEncoding)encoding;
+@property(nullable, readonly) const char* UTF8String NS_RETURNS_INNER_POINTER;
+- (NSUInteger)lengthOfBytesUsingEncoding:(NSStringEncoding)enc;
+@end
+
+FOUNDATION_EXPORT SEL NSSelectorFromString(NSString* aSelectorName);
+FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
+
+// Collections
+
+@interface NSArray<__covariant ObjectType> : NSObject <NSCopying, NSFastEnumeration>
+@property(readonly) NSUInteger count;
+- (ObjectType)objectAtIndex:(NSUInteger)index;
+@end
+
+@interface NSMutableArray<ObjectType> : NSArray <ObjectType>
++ (instancetype)arrayWithCapacity:(NSUInteger)numItems;
+- (void)addObject:(ObjectType)anObject;
+@end
+
+@interface NSSet<__covariant ObjectType> : NSObject <NSCopying, NSFastEnumeration>
+@property(readonly) NSUInteger count;
+@end
+
+@interface NSMutableSet<ObjectType> : NSSet <ObjectType>
++ (instancetype)setWithCapacity:(NSUInteger)numItems;
+- (void)addObject:(ObjectType)object;
+@end
+
+// NSURL
+
+@interface NSURL : NSObject <NSCopying>
++ (nullable instancetype)URLWithString:(NSString*)URLString;
++ (NSURL*)fileURLWithPath:(NSString*)path isDirectory:(BOOL)isDir API_AVAILABLE(macos(10.5));
++ (NSURL*)fileURLWithPath:(NSString*)path;
+@property(nullable, readonly, copy) NSString* path;
+@property(getter=isFileURL, readonly) BOOL fileURL;
+@property(readonly) BOOL hasDirectoryPath API_AVAILABLE(macos(10.11));
+@end
+
+// Threads, timers and the run loop
+
+@interface NSThread : NSObject
+@property(class, readonly) BOOL isMainThread;
+@end
+
+@interface NSTimer : NSObject
++ (NSTimer*)timerWithTimeInterval:(NSTimeInterval)interval
+                          repeats:(BOOL)repeats
+                            block:(void (^)(NSTimer* timer))block API_AVAILABLE(macos(10.12));
+@end
+
+typedef NSString* NSRunLoopMode NS_TYPED_EXTENSIBLE_ENUM;
+FOUNDATION_EXPORT NSRunLoopMode const NSDefaultRunLoopMode;
+FOUNDATION_EXPORT NSRunLoopMode const NSRunLoopCommonModes;
+
+@interface NSRunLoop : NSObject
+@property(class, readonly, strong) NSRunLoop* mainRunLoop;
+- (void)addTimer:(NSTimer*)timer forMode:(NSRunLoopMode)mode;
+@end
+
+// App extensions
+
+@interface NSExtensionContext : NSObject
+@end
+
+@protocol NSExtensionRequestHandling <NSObject>
+@required
+- (void)beginRequestWithExtensionContext:(NSExtensionContext*)context;
+@end
+
+NS_ASSUME_NONNULL_END

@@ -1,0 +1,17 @@
+#include "host/macos/mac_user_database.h"
+
+#import <Foundation/Foundation.h>
+
+#include "host/macos/mac_conversions.h"
+
+namespace tessvik::macos {
+
+std::optional<std::string> MacUserDatabase::realUserHomeDirectory() {
+  return posix_.realUserHomeDirectory();
+}
+
+std::string MacUserDatabase::processHomeDirectory() {
+  return toStdString(NSHomeDirectory()).value_or("/");
+}
+
+}  // namespace tessvik::macos

@@ -1,0 +1,38 @@
+#include "host/nautilus/glib_logger.h"
+
+#include <array>
+#include <string>
+
+#include "extension/messages.h"
+
+namespace tessvik {
+namespace {
+
+GLogLevelFlags glibLevel(LogLevel level) {
+  return level == LogLevel::kError ? G_LOG_LEVEL_WARNING : G_LOG_LEVEL_MESSAGE;
+}
+
+GLogField textField(const char* key, const char* value) {
+  return GLogField{key, value, -1};
+}
+
+}  // namespace
+
+bool GlibLogger::isEnabled(LogLevel level) const {
+  return !g_log_writer_default_would_drop(glibLevel(level), messages::kLogSubsystem);
+}
+
+void GlibLogger::log(LogLevel level, std::string_view format,
+                     std::initializer_list<LogArgument> args) {
+  const std::string message = formatLogMessage(format, args);
+  const std::array<GLogField, 5> fields{{
+      textField("MESSAGE", message.c_str()),
+      textField("PRIORITY", level == LogLevel::kError ? "3" : "5"),
+      textField("GLIB_DOMAIN", messages::kLogSubsystem),
+      textField("TESSVIK_SUBSYSTEM", messages::kLogSubsystem),
+      textField("TESSVIK_CATEGORY", messages::kLogCategory),
+  }};
+  writer_(glibLevel(level), fields.data(), fields.size());
+}
+
+}  // namespace tessvik

@@ -1,0 +1,86 @@
+// The real file system: reads that never block and dates to the nanosecond.
+#include "host/posix/posix_file_system.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace tessvik {
+namespace {
+
+class PosixFileSystemTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tessvik-fs-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+  std::string path(const std::string& name) const { return dir_ + "/" + name; }
+  void write(const std::string& name, const std::string& content) {
+    std::ofstream(path(name), std::ios::binary) << content;
+  }
+
+  PosixFileSystem fs_;
+  std::string dir_;
+};
+
+TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeep) {
+  write("badges.json", "{}");
+  ASSERT_EQ(::mkdir(path("sub").c_str(), 0700), 0);
+  write("sub/inner.json", "{}");
+  Result<std::vector<std::string>> names = fs_.listFolder(dir_);
+  ASSERT_TRUE(names);
+  std::vector<std::string> sorted = names.value();
+  std::sort(sorted.begin(), sorted.end());
+  EXPECT_EQ(sorted, (std::vector<std::string>{"badges.json", "sub"}));
+  Result<std::vector<std::string>> missing = fs_.listFolder(path("nope"));
+  ASSERT_FALSE(missing);
+  EXPECT_EQ(missing.error().code, ENOENT);
+  EXPECT_NE(missing.error().printed, missing.error().description);
+}
+
+TEST_F(PosixFileSystemTest, ReadsWholeFilesWithRoomForTheParser) {
+  const std::string big(300000, 'x');
+  write("big.json", big);
+  Result<std::string> bytes = fs_.readFile(path("big.json"));
+  ASSERT_TRUE(bytes);
+  EXPECT_EQ(bytes.value(), big);
+  EXPECT_GE(bytes.value().capacity() - bytes.value().size(), 64u);
+  write("empty.json", "");
+  EXPECT_EQ(fs_.readFile(path("empty.json")).value(), "");
+}
+
+TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlocking) {
+  ASSERT_EQ(::mkfifo(path("badges-fifo.json").c_str(), 0600), 0);
+  ASSERT_EQ(::symlink("/dev/zero", path("badges-zero.json").c_str()), 0);
+  ASSERT_EQ(::mkdir(path("badges-dir.json").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(path("nowhere").c_str(), path("badges-dangling.json").c_str()), 0);
+  ASSERT_EQ(::symlink(path("badges-loop.json").c_str(), path("badges-loop.json").c_str()), 0);
+  EXPECT_EQ(fs_.readFile(path("badges-fifo.json")).error().code, kNotRegularFile);
+  EXPECT_EQ(fs_.readFile(path("badges-zero.json")).error().code, kNotRegularFile);
+  EXPECT_EQ(fs_.readFile(path("badges-dir.json")).error().code, EISDIR);
+  EXPECT_EQ(fs_.readFile(path("badges-dangling.json")).error().code, ENOENT);
+  EXPECT_EQ(fs_.readFile(path("badges-loop.json")).error().code, ELOOP);
+  // Links are dated themselves, not followed.
+  EXPECT_TRUE(fs_.modificationTime(path("badges-dangling.json")));
+  EXPECT_TRUE(fs_.modificationTime(path("badges-loop.json")));
+}
+
+TEST_F(PosixFileSystemTest, DatesKeepTheirNanoseconds) {
+  write("badges.json", "{}");
+  const struct timespec times[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path("badges.json").c_str(), times, 0), 0);
+  Result<FileTime> t = fs_.modificationTime(path("badges.json"));
+  ASSERT_TRUE(t);
+  EXPECT_EQ(t.value(), (FileTime{1700000000, 123456789}));
+}
+
+}  // namespace
+}  // namespace tessvik

@@ -1,0 +1,40 @@
+// Canonical equivalence helpers.
+#include "text/unicode.h"
+
+#include <gtest/gtest.h>
+
+namespace tessvik::text {
+namespace {
+
+TEST(Unicode, CanonicallyEquivalentTextsAreEqualAndHashAlike) {
+  const std::pair<const char*, const char*> equal[] = {
+      {"caf\u00E9", "cafe\u0301"},
+      {"\u212B", "\u00C5"},                // Ångström sign
+      {"\u212A", "K"},                     // Kelvin sign: canonically ASCII
+      {"\uAC00", "\u1100\u1161"},          // Hangul syllable
+      {"a\u0323\u0307", "a\u0307\u0323"},  // marks reordered by combining class
+  };
+  for (const auto& [a, b] : equal) {
+    EXPECT_TRUE(canonicallyEqual(a, b)) << a;
+    EXPECT_EQ(canonicalHash(a), canonicalHash(b)) << a;
+  }
+  EXPECT_FALSE(canonicallyEqual("cafe", "caf\u00E9"));
+  EXPECT_FALSE(canonicallyEqual("a", "A"));
+}
+
+TEST(Unicode, NfcCheckAndIllFormedBytes) {
+  EXPECT_TRUE(isKnownNfc("plain/ascii"));
+  EXPECT_TRUE(isKnownNfc("caf\u00E9"));
+  EXPECT_FALSE(isKnownNfc("cafe\u0301"));
+  EXPECT_EQ(toNfc("cafe\u0301"), "caf\u00E9");
+  EXPECT_EQ(toValidUtf8("a\xFF"
+                        "b"),
+            "a\uFFFD"
+            "b");
+  EXPECT_EQ(toValidUtf8("caf\u00E9"), "caf\u00E9");
+  EXPECT_TRUE(isAscii("0123456789abcdef/x"));
+  EXPECT_FALSE(isAscii("0123456789abcdef/\u00E9"));
+}
+
+}  // namespace
+}  // namespace tessvik::text
