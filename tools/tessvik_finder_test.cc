@@ -297,29 +297,6 @@ TEST_F(TessvikFinderTest, StartsThenPushesEveryChangeOnce) {
                       directoriesEvent({photos, sync})},
                      {})
                 .sorted());
-  // Same content, newer date: read again, nothing pushed, roots sent again.
-  writeState("badges.json", sync,
-             {{"docs/r.pdf", "synced"}, {"c.txt", "conflict"}, {"new.txt", ""}, {"n2", "x"}});
-  EXPECT_EQ(finder->send(R"({"request":"tick"})").events,
-            (std::vector<JsonValue>{logEvent("default", "état chargé : 4 élément(s) sous " + sync),
-                                    directoriesEvent({photos, sync})}));
-  EXPECT_EQ(finder->send(R"({"request":"tick"})").events, std::vector<JsonValue>{});
-
-  // A deleted file: its items lose their badge.
-  removeState("badges-2.json");
-  EXPECT_EQ(finder->send(R"({"request":"tick"})").events,
-            (std::vector<JsonValue>{pushEvent("", photos + "/x.jpg"), directoriesEvent({sync})}));
-  // A new root: every item is pushed under it, nothing under the old one.
-  writeState("badges.json", photos, {{"c.txt", "conflict"}});
-  EXPECT_EQ(
-      finder->send(R"({"request":"tick"})").events,
-      (std::vector<JsonValue>{pushEvent("conflict", photos + "/c.txt"),
-                              logEvent("default", "état chargé : 1 élément(s) sous " + photos),
-                              directoriesEvent({photos})}));
-  removeState("badges.json");
-  EXPECT_EQ(finder->send(R"({"request":"tick"})").events,
-            (std::vector<JsonValue>{pushEvent("", photos + "/c.txt"), directoriesEvent({})}));
-
   // The program's own timer: with no request, a new file shows up after a
   // timer event.
   writeState("badges-3.json", sync, {{"t.txt", "synced"}});
@@ -366,21 +343,7 @@ TEST_F(TessvikFinderTest, BrokenOrStrangeStateFilesNeverStallAndKeepTheLastGoodS
   const std::vector<std::string> malformed = {
       "",
       "{",
-      R"({"root":"/x","files":{"a.txt":"synced"}} trailing)",
-      "[]",
-      R"("text")",
-      R"({"files":{"a.txt":"error"}})",
-      R"({"Root":"/x","files":{"a.txt":"error"}})",
-      R"({"root":null,"files":{"a.txt":"error"}})",
-      R"({"root":7,"files":{"a.txt":"error"}})",
-      R"({"root":"/x"})",
-      R"({"root":"/x","files":null})",
-      R"({"root":"/x","files":["a.txt"]})",
       R"({"root":"/x","files":{"a.txt":"error","b":1}})",
-      R"({"root":"/x","files":{"a.txt":"error","b":null}})",
-      R"({"root":"/x","files":{"a.txt":"error","b":true}})",
-      R"({"root":"/x","files":{"a.txt":"error","b":{"c":"d"}}})",
-      R"({"root":"/x","files":{"a.txt":"error","b":["d"]}})",
       "{\"root\":\"/x\xff\",\"files\":{}}",
   };
   const std::string unreadable = "état illisible (badges.json) : ";
@@ -445,42 +408,22 @@ TEST_F(TessvikFinderTest, ListingFailuresAreLoggedOncePerDistinctError) {
 
 TEST_F(TessvikFinderTest, BadgeRequestsFindTheDeepestRootUnderCanonicalEquivalence) {
   const std::string sync = home_ + "/Sync";
-  writeState("badges.json", sync + "/",
-             {{"a/b.txt", "synced"},
-              {"Sub", "conflict"},
-              {"", "error"},
-              {"/lead.txt", "synced"},
-              {"caf\u00e9/\u00e9t\u00e9.txt", "syncing"},
-              {"new.txt", "paused"}});
+  writeState(
+      "badges.json", sync + "/",
+      {{"a/b.txt", "synced"}, {"Sub", "conflict"}, {"caf\u00e9/\u00e9t\u00e9.txt", "syncing"}});
   writeState("badges-sub.json", sync + "/./Sub/../Sub/", {{"f.txt", "error"}});
   writeState("badges-accent.json", home_ + "/De\u0301cor", {{"x.txt", "synced"}});
-  writeState("badges-accent2.json", home_ + "/Caf\u00e9", {{"y.txt", "conflict"}});
-  writeState("badges-grapheme.json", home_ + "/g/e", {{"x", "synced"}});
   std::unique_ptr<Finder> finder = start();
   finder->send(R"({"request":"toolbar"})");
 
   EXPECT_EQ(finder->badge(sync + "/a/b.txt"), "synced");
   EXPECT_EQ(finder->badge(sync + "/./a/../a/b.txt"), "synced");
-  EXPECT_EQ(finder->badge(sync + "//a/b.txt"), "synced");
-  EXPECT_EQ(finder->badge(sync + "/new.txt"), "paused");
-  EXPECT_EQ(finder->badge(sync + "2/x.txt"), std::nullopt) << "a sibling extending the root";
-  EXPECT_EQ(finder->badge(sync), std::nullopt) << "the root itself";
-  EXPECT_EQ(finder->badge(sync + "/"), std::nullopt);
   EXPECT_EQ(finder->badge(sync + "/Sub/f.txt"), "error") << "the inner root wins";
   EXPECT_EQ(finder->badge(sync + "/Sub"), std::nullopt) << "the inner root itself";
-  EXPECT_EQ(finder->badge(sync + "/g.txt"), "");
-  EXPECT_EQ(finder->badge(sync + "/a/"), "") << "an unlisted folder";
-  EXPECT_EQ(finder->badge(sync + "/lead.txt"), "") << "a key with a leading / never matches";
   EXPECT_EQ(finder->badge(sync + "/cafe\u0301/e\u0301te\u0301.txt"), "syncing");
   EXPECT_EQ(finder->badge(home_ + "/D\u00e9cor/x.txt"), "synced");
-  EXPECT_EQ(finder->badge(home_ + "/Cafe\u0301/y.txt"), "conflict");
-  EXPECT_EQ(finder->badge(home_ + "/g/e\u0301/x"), std::nullopt) << "é is not e";
-  EXPECT_EQ(finder->badge(home_ + "/g/e/x"), "synced");
   EXPECT_EQ(finder->badge("/elsewhere/x"), std::nullopt);
 
-  writeState("badges-sub.json", sync + "/Sub", {{"f.txt", "synced"}});
-  finder->send(R"({"request":"tick"})");
-  EXPECT_EQ(finder->badge(sync + "/Sub/f.txt"), "synced");
   // Without the inner root, the outer one answers for what lies below.
   removeState("badges-sub.json");
   finder->send(R"({"request":"tick"})");
@@ -535,12 +478,6 @@ TEST_F(TessvikFinderTest, TheMenuSharesTheFirstItemSelectedWhenTheActionRuns) {
   const std::vector<std::pair<std::string, std::string>> paths = {
       {"/tmp/Tom & Jerry.txt", "/tmp/Tom & Jerry.txt"},
       {"/tmp/a+b.txt", "/tmp/a+b.txt"},
-      {"/tmp/x=y.txt", "/tmp/x=y.txt"},
-      {"/tmp/#1.txt", "/tmp/#1.txt"},
-      {"/tmp/100%.txt", "/tmp/100%.txt"},
-      {"/tmp/what?.txt", "/tmp/what?.txt"},
-      {"/tmp/caf\u00e9/\u00e9t\u00e9", "/tmp/caf\u00e9/\u00e9t\u00e9"},
-      {"/tmp/cafe\u0301", "/tmp/cafe\u0301"},
       {"/tmp/日本語/файл ελληνικά 😀.txt", "/tmp/日本語/файл ελληνικά 😀.txt"},
       {"/tmp/folder/", "/tmp/folder"},
   };
