@@ -39,4 +39,10 @@ SymbolConfiguration SymbolConfiguration::applying(const SymbolConfiguration& oth
   return c;
 }
 
+SymbolImage SymbolImage::configured(const SymbolConfiguration& extra) const {
+  SymbolImage out = *this;
+  out.configuration = configuration ? configuration->applying(extra) : extra;
+  return out;
+}
+
 }  // namespace tessvik

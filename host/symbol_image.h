@@ -36,6 +36,10 @@ struct SymbolImage {
   std::optional<std::string> accessibilityDescription;
   std::optional<SymbolConfiguration> configuration;
 
+  // This image with `extra` applied on top of its own configuration, as
+  // imageWithSymbolConfiguration: gives it.
+  SymbolImage configured(const SymbolConfiguration& extra) const;
+
   friend bool operator==(const SymbolImage&, const SymbolImage&) = default;
 };
 

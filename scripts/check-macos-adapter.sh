@@ -12,16 +12,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-missing=()
-for p in clang-14 python3; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install-deps.sh clang-14 python3
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT

@@ -9,16 +9,7 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 packages=(xvfb xdotool imagemagick dbus hicolor-icon-theme util-linux
           nautilus libnautilus-extension-dev nemo libnemo-extension-dev caja libcaja-extension-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -ne 0 ] && sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+scripts/install-deps.sh "${packages[@]}"
 cmake -S . -B build-display -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-display --target tessvik-nautilus tessvik-nemo tessvik-caja
 TESSVIK_DISPLAY_REQUIRED=1 ctest --test-dir build-display -L display --output-on-failure "$@"

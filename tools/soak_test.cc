@@ -31,12 +31,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-#ifdef TESSVIK_FINDER_PATH
-constexpr const char* kFinderPath = TESSVIK_FINDER_PATH;
-#else
-constexpr const char* kFinderPath = nullptr;
-#endif
-
 constexpr int kFiles = 4;
 const char* const kStatuses[] = {"synced", "syncing", "conflict", "error", "", "paused"};
 

@@ -29,12 +29,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-#ifdef TESSVIK_FINDER_PATH
-constexpr const char* kFinderPath = TESSVIK_FINDER_PATH;
-#else
-constexpr const char* kFinderPath = nullptr;
-#endif
-
 // Generous: only a hung program ever waits this long.
 constexpr auto kReadTimeout = 5s;
 

@@ -41,9 +41,7 @@ std::optional<SymbolImage> FakeSymbolImages::systemSymbol(
 
 std::optional<SymbolImage> FakeSymbolImages::withConfiguration(
     const SymbolImage& image, const SymbolConfiguration& configuration) {
-  SymbolImage out = image;
-  out.configuration =
-      image.configuration ? image.configuration->applying(configuration) : configuration;
+  SymbolImage out = image.configured(configuration);
   return out;
 }
 

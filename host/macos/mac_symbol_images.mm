@@ -76,9 +76,7 @@ std::optional<SymbolImage> MacSymbolImages::systemSymbol(
 
 std::optional<SymbolImage> MacSymbolImages::withConfiguration(
     const SymbolImage& image, const SymbolConfiguration& configuration) {
-  SymbolImage configured = image;
-  configured.configuration =
-      image.configuration ? image.configuration->applying(configuration) : configuration;
+  SymbolImage configured = image.configured(configuration);
   if (makeSymbolImage(configured) == nil) return std::nullopt;
   return configured;
 }

@@ -58,9 +58,7 @@ std::optional<SymbolImage> EmblemImages::systemSymbol(
 
 std::optional<SymbolImage> EmblemImages::withConfiguration(
     const SymbolImage& image, const SymbolConfiguration& configuration) {
-  SymbolImage out = image;
-  out.configuration =
-      image.configuration ? image.configuration->applying(configuration) : configuration;
+  SymbolImage out = image.configured(configuration);
   if (emblemFor(out.symbolName, *out.configuration) == nullptr) return std::nullopt;
   return out;
 }

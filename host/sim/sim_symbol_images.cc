@@ -10,9 +10,7 @@ std::optional<SymbolImage> SimSymbolImages::systemSymbol(
 
 std::optional<SymbolImage> SimSymbolImages::withConfiguration(
     const SymbolImage& image, const SymbolConfiguration& configuration) {
-  SymbolImage configured = image;
-  configured.configuration =
-      image.configuration ? image.configuration->applying(configuration) : configuration;
+  SymbolImage configured = image.configured(configuration);
   return configured;
 }
 
