@@ -23,8 +23,15 @@ for target in badge_file_decoder path_text; do
   # it is; crashes are written to build-fuzz/ for a look.
   work="build-fuzz/corpus-$target"
   mkdir -p "$work"
-  echo "== $target: $seconds s"
-  "build-fuzz/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="build-fuzz/$target-" -print_final_stats=1 \
-    "$work" "fuzz/corpus/$target"
+  log="build-fuzz/$target.log"
+  echo "== $target: $seconds s (log: $log)"
+  # libFuzzer reports every new input: keep that in the log, show the end.
+  if ! "build-fuzz/fuzz/${target}_fuzzer" -max_total_time="$seconds" -timeout=10 \
+      -rss_limit_mb=2048 -artifact_prefix="build-fuzz/$target-" -print_final_stats=1 \
+      "$work" "fuzz/corpus/$target" >"$log" 2>&1; then
+    tail -n 60 "$log"
+    echo "$target: FAILED"
+    exit 1
+  fi
+  grep -E "^stat::number_of_executed_units|^Done" "$log" || true
 done
