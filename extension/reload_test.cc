@@ -155,7 +155,8 @@ TEST_F(ReloadTest, BrokenFilesAreReportedAtEveryTickAndKeepTheLastGoodState) {
   controller_.takePushes();
   logger_.takeLines();
   const std::vector<std::pair<std::string, std::string>> broken = {
-      {"{\"root\":\"/S\",\"files\":{\"a\":\"error\"",
+      {"{\"root\":\"/S\",\"files\":{\"a\":\"error\"", "le document est incomplet"},
+      {"{\"root\":\"/S\",\"files\":{\"a\" \"error\"}}",
        "la structure du document est invalide (virgule, accolade ou clé manquante ou en trop)"},
       {"[1,2]", "le document n'est pas un objet JSON"},
       {"{\"files\":{}}", "le membre « root » est absent"},

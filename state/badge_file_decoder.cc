@@ -2,14 +2,23 @@
 
 #include <simdjson.h>
 
+#include <cstring>
+#include <optional>
 #include <string>
 
 namespace tessvik {
 namespace {
 
-namespace dom = simdjson::dom;
+namespace od = simdjson::ondemand;
+using simdjson::error_code;
+using simdjson::SUCCESS;
 
-std::string describe(simdjson::error_code code) {
+// As deep as a document may nest, counting the outermost object or array
+// as 1: the limit of simdjson's tree-building parser, so that a file is
+// accepted or refused exactly as a reader that builds a tree would.
+constexpr int kMaxDepth = static_cast<int>(simdjson::DEFAULT_MAX_DEPTH);
+
+std::string describe(error_code code) {
   switch (code) {
     case simdjson::EMPTY:
       return "le fichier est vide";
@@ -36,6 +45,9 @@ std::string describe(simdjson::error_code code) {
     case simdjson::INCOMPLETE_ARRAY_OR_OBJECT:
       return "le document est incomplet";
     case simdjson::TAPE_ERROR:
+    case simdjson::INCORRECT_TYPE:
+      // The lazy reader meets a misplaced comma, bracket or value as an
+      // unexpected type where the structure said a value or key must be.
       return "la structure du document est invalide (virgule, accolade ou clé manquante ou en "
              "trop)";
     default:
@@ -49,55 +61,181 @@ Error failure(std::string description) {
   return decodingError(std::move(description));
 }
 
-Error notAString(std::string_view key) {
-  return failure("la valeur de « " + std::string(key) + " » dans « files » n'est pas une chaîne");
+bool isBlank(char c) {
+  return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// The keys' total size, so that the table is built without growing an
-// array; on the way, the first value that is not a string fails the file
-// before anything is built.
-Result<std::size_t> keyBytesOf(dom::object files) {
-  std::size_t keyBytes = 0;
-  for (dom::key_value_pair member : files) {
-    if (!member.value.is_string()) return notAString(member.key);
-    keyBytes += member.key.size();
+// simdjson reads lazily: a value it is not asked for is skipped, not
+// checked. A badge state file must be valid JSON whole, so every member we
+// do not use is read through, down to its last string escape, number and
+// literal.
+error_code checkValue(od::value value, int depth);
+
+error_code checkObject(od::object object, int depth) {
+  for (auto member : object) {
+    od::field field;
+    if (error_code error = std::move(member).get(field)) return error;
+    std::string_view key;
+    if (error_code error = field.unescaped_key().get(key)) return error;
+    if (error_code error = checkValue(field.value(), depth + 1)) return error;
   }
-  return keyBytes;
+  return SUCCESS;
 }
 
-Result<StatusTable> decodeFiles(dom::object files, StatusTable&& recycled,
-                                const StatusTable* previous) {
-  StatusTable::Builder builder(std::move(recycled));
-  if (previous != nullptr) {
-    // The keys are most likely the previous ones, whose size is known.
-    builder.reserve(files.size(), 0);
-    builder.resemble(*previous);
-  } else {
-    Result<std::size_t> keyBytes = keyBytesOf(files);
-    if (!keyBytes) return keyBytes.error();
-    builder.reserve(files.size(), keyBytes.value());
+error_code checkArray(od::array array, int depth) {
+  for (auto element : array) {
+    od::value item;
+    if (error_code error = std::move(element).get(item)) return error;
+    if (error_code error = checkValue(item, depth + 1)) return error;
   }
-  // A file decodes whole or not at all: on a value that is not a string, the
-  // builder and all it holds are dropped.
-  for (dom::key_value_pair member : files) {
-    std::string_view status;
-    if (member.value.get_string().get(status) != simdjson::SUCCESS) return notAString(member.key);
-    if (!builder.add(member.key, status)) return failure("le membre « files » est trop volumineux");
+  return SUCCESS;
+}
+
+// The checks of a scalar, for a value or for a document that is one.
+template <class Value>
+error_code checkScalar(Value& value, od::json_type type) {
+  switch (type) {
+    case od::json_type::string: {
+      std::string_view text;
+      return value.get_string().get(text);
+    }
+    case od::json_type::number: {
+      od::number number;
+      return value.get_number().get(number);
+    }
+    case od::json_type::boolean: {
+      // A word that starts like true or false but is not one.
+      bool flag;
+      error_code error = value.get_bool().get(flag);
+      return error == simdjson::INCORRECT_TYPE ? simdjson::T_ATOM_ERROR : error;
+    }
+    case od::json_type::null: {
+      bool isNull = false;
+      if (error_code error = value.is_null().get(isNull)) return error;
+      return isNull ? SUCCESS : simdjson::N_ATOM_ERROR;
+    }
+    default:
+      return simdjson::TAPE_ERROR;
   }
-  return std::move(builder).finish();
+}
+
+error_code checkValue(od::value value, int depth) {
+  od::json_type type;
+  if (error_code error = value.type().get(type)) return error;
+  if (type == od::json_type::object || type == od::json_type::array) {
+    if (depth >= kMaxDepth) return simdjson::DEPTH_ERROR;
+    if (type == od::json_type::object) {
+      od::object object;
+      if (error_code error = value.get_object().get(object)) return error;
+      return checkObject(object, depth);
+    }
+    od::array array;
+    if (error_code error = value.get_array().get(array)) return error;
+    return checkArray(array, depth);
+  }
+  return checkScalar(value, type);
+}
+
+// Whether the document has been read to its end: anything after its value
+// is not JSON.
+bool atEnd(od::document& document) {
+  const char* location = nullptr;
+  return document.current_location().get(location) == simdjson::OUT_OF_BOUNDS;
+}
+
+// A document that is not an object: checked whole, so that a file that is
+// not JSON at all says so rather than "not an object".
+error_code checkDocument(od::document& document, od::json_type type) {
+  if (type == od::json_type::array) {
+    od::array array;
+    if (error_code error = document.get_array().get(array)) return error;
+    return checkArray(array, 0);
+  }
+  return checkScalar(document, type);
+}
+
+// What reading one "files" object gave: its table, or the first key whose
+// value is not a string (the file fails on it, unless a later "files"
+// member replaces this one).
+struct FilesMember {
+  std::optional<StatusTable> table;
+  std::string keyNotAString;
+};
+
+// The hot loop of a large file: a million members, mostly re-read unchanged.
+// Keys and statuses are taken straight from the bytes where they need no
+// unescaping, which saves simdjson copying each one, and an unchanged key
+// is only compared with the previous table's.
+error_code readFiles(od::object files, StatusTable::Builder& builder, FilesMember& member) {
+  bool building = true;
+  for (auto entry : files) {
+    od::field field;
+    if (error_code error = std::move(entry).get(field)) return error;
+    const char* keyBegin = field.key().raw();
+    od::value value = field.value();
+    // The value's bytes up to the next comma or brace, read without moving
+    // on: a string, then perhaps blanks.
+    const std::string_view token = value.raw_json_token();
+    if (!building || token.empty() || token.front() != '"') {
+      std::string_view key;
+      if (error_code error = field.unescaped_key().get(key)) return error;
+      if (building) {
+        // The file fails unless another "files" member follows: the rest of
+        // this one is only checked.
+        building = false;
+        member.keyNotAString = std::string(key);
+      }
+      if (error_code error = checkValue(value, 2)) return error;
+      continue;
+    }
+    // Between the key's closing quote and the value there are only blanks
+    // and the colon simdjson has just checked.
+    const char* keyEnd = token.data() - 1;
+    while (isBlank(*keyEnd)) --keyEnd;
+    --keyEnd;  // the colon
+    while (isBlank(*keyEnd)) --keyEnd;
+    std::string_view status(token.data() + 1, token.size() - 1);
+    while (!status.empty() && isBlank(status.back())) status.remove_suffix(1);
+    status.remove_suffix(1);  // the closing quote
+    // Bytes without a backslash are the text itself: the UTF-8 and control
+    // characters of the whole document were checked before this loop.
+    if (std::memchr(status.data(), '\\', status.size()) != nullptr) {
+      if (error_code error = value.get_string().get(status)) return error;
+    } else {
+      od::raw_json_string skipped;
+      if (error_code error = value.get_raw_json_string().get(skipped)) return error;
+    }
+    const std::string_view written(keyBegin, static_cast<std::size_t>(keyEnd - keyBegin));
+    if (builder.addIfUnchanged(written, status)) continue;
+    std::string_view key = written;
+    const bool escaped = std::memchr(written.data(), '\\', written.size()) != nullptr;
+    if (escaped) {
+      if (error_code error = field.unescaped_key().get(key)) return error;
+    }
+    if (!builder.add(key, status, escaped)) return simdjson::CAPACITY;
+  }
+  if (building) member.table = std::move(builder).finish();
+  return SUCCESS;
 }
 
 }  // namespace
 
-BadgeFileDecoder::BadgeFileDecoder() : parser_(std::make_unique<dom::parser>()) {}
+struct BadgeFileDecoder::Working {
+  od::parser parser;
+  std::string padded;  // a copy of a file read into a buffer with no room past its end
+};
+
+BadgeFileDecoder::BadgeFileDecoder() : working_(std::make_unique<Working>()) {}
 BadgeFileDecoder::~BadgeFileDecoder() = default;
 BadgeFileDecoder::BadgeFileDecoder(BadgeFileDecoder&&) noexcept = default;
 BadgeFileDecoder& BadgeFileDecoder::operator=(BadgeFileDecoder&&) noexcept = default;
 
 void BadgeFileDecoder::releaseMemory() {
   // Called at every quiet tick: nothing to do most of the time. A parser
-  // allocates nothing until its first parse.
-  if (parser_->capacity() > 0) parser_ = std::make_unique<dom::parser>();
+  // allocates nothing until its first document.
+  if (working_->parser.capacity() > 0 || working_->padded.capacity() > 0) {
+    working_ = std::make_unique<Working>();
+  }
   spare_ = StatusTable();
 }
 
@@ -111,41 +249,90 @@ Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const Statu
 
 Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const StatusTable* previous) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  const size_t skip =
-      std::string_view(bytes).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
-  const bool padded = bytes.capacity() - bytes.size() >= simdjson::SIMDJSON_PADDING;
-  dom::element document;
-  if (auto error =
-          parser_->parse(bytes.data() + skip, bytes.size() - skip, !padded).get(document)) {
+  std::string_view text = bytes;
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  std::size_t room = bytes.capacity() - bytes.size();
+  if (room < simdjson::SIMDJSON_PADDING) {
+    std::string& padded = working_->padded;
+    padded.reserve(text.size() + simdjson::SIMDJSON_PADDING);
+    padded.assign(text);
+    text = padded;
+    room = padded.capacity() - padded.size();
+  }
+  od::document document;
+  if (error_code error =
+          working_->parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
     return failure(describe(error));
   }
-  dom::object top;
-  if (document.get_object().get(top) != simdjson::SUCCESS) {
+  od::json_type type;
+  if (error_code error = document.type().get(type)) return failure(describe(error));
+  if (type != od::json_type::object) {
+    error_code error = checkDocument(document, type);
+    if (!error && !atEnd(document)) error = simdjson::TAPE_ERROR;
+    if (error) return failure(describe(error));
     return failure("le document n'est pas un objet JSON");
   }
-  // A member named twice counts as written last.
-  std::optional<dom::element> rootMember;
-  std::optional<dom::element> filesMember;
-  for (dom::key_value_pair member : top) {
-    if (member.key == "root") {
-      rootMember = member.value;
-    } else if (member.key == "files") {
-      filesMember = member.value;
+  od::object top;
+  if (error_code error = document.get_object().get(top)) return failure(describe(error));
+
+  // A member named twice counts as written last; a member of the wrong type
+  // fails the file only once the whole document is known to be JSON.
+  std::optional<std::string> root;
+  bool rootIsString = false;
+  std::optional<FilesMember> files;
+  bool filesIsObject = false;
+  for (auto member : top) {
+    od::field field;
+    if (error_code error = std::move(member).get(field)) return failure(describe(error));
+    std::string_view key;
+    if (error_code error = field.unescaped_key().get(key)) return failure(describe(error));
+    od::value value = field.value();
+    od::json_type valueType;
+    if (error_code error = value.type().get(valueType)) return failure(describe(error));
+    error_code error = SUCCESS;
+    if (key == "root") {
+      rootIsString = valueType == od::json_type::string;
+      std::string_view rootText;
+      if (rootIsString) {
+        error = value.get_string().get(rootText);
+      } else {
+        error = checkValue(value, 1);
+      }
+      root = std::string(rootText);
+    } else if (key == "files") {
+      filesIsObject = valueType == od::json_type::object;
+      if (files && files->table) spare_ = std::move(*files->table);
+      files.emplace();
+      if (filesIsObject) {
+        od::object object;
+        error = value.get_object().get(object);
+        if (!error) {
+          StatusTable::Builder builder(std::move(spare_));
+          if (previous != nullptr) builder.resemble(*previous);
+          builder.expectFileOf(text.size());
+          error = readFiles(object, builder, *files);
+          if (error == simdjson::CAPACITY)
+            return failure("le membre « files » est trop volumineux");
+        }
+      } else {
+        error = checkValue(value, 1);
+      }
+    } else {
+      error = checkValue(value, 1);
     }
+    if (error) return failure(describe(error));
   }
-  std::string_view root;
-  if (!rootMember) return failure("le membre « root » est absent");
-  if (rootMember->get_string().get(root) != simdjson::SUCCESS) {
-    return failure("le membre « root » n'est pas une chaîne");
+  if (!atEnd(document)) return failure(describe(simdjson::TAPE_ERROR));
+
+  if (!root) return failure("le membre « root » est absent");
+  if (!rootIsString) return failure("le membre « root » n'est pas une chaîne");
+  if (!files) return failure("le membre « files » est absent");
+  if (!filesIsObject) return failure("le membre « files » n'est pas un objet");
+  if (!files->table) {
+    return failure("la valeur de « " + files->keyNotAString +
+                   " » dans « files » n'est pas une chaîne");
   }
-  dom::object files;
-  if (!filesMember) return failure("le membre « files » est absent");
-  if (filesMember->get_object().get(files) != simdjson::SUCCESS) {
-    return failure("le membre « files » n'est pas un objet");
-  }
-  Result<StatusTable> table = decodeFiles(files, std::move(spare_), previous);
-  if (!table) return table.error();
-  return BadgeFile{std::string(root), std::move(table).value()};
+  return BadgeFile{*std::move(root), *std::move(files->table)};
 }
 
 }  // namespace tessvik

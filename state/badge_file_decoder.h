@@ -7,18 +7,14 @@
 #include "host/error.h"
 #include "state/badge_file.h"
 
-namespace simdjson::dom {
-class parser;
-}
-
 namespace tessvik {
 
 // Holds working memory between files, so that a large file rewritten every
 // second is not paid for with fresh memory each time: the first touch of a
 // fresh page costs about as much as parsing the bytes on it. That memory is
 // large (the parser's buffers are several times the largest file decoded,
-// of which about one and a half times are in use; a recycled table is as
-// large as the state read), so the owner releases it once files stop
+// of which about a quarter is in use; a recycled table is as large as the
+// state read), so the owner releases it once files stop
 // changing: FinderSync does at the first tick that reads no file. While a
 // sync client rewrites a file every second it is kept; a quiet folder costs
 // only the state itself.
@@ -53,7 +49,8 @@ class BadgeFileDecoder {
  private:
   Result<BadgeFile> decode(const std::string& bytes, const StatusTable* previous);
 
-  std::unique_ptr<simdjson::dom::parser> parser_;
+  struct Working;  // the parser, and a padded copy of a file when needed
+  std::unique_ptr<Working> working_;
   StatusTable spare_;
 };
 

@@ -39,15 +39,21 @@ TEST(BadgeFileDecoder, FailsWholeOnAnyValueThatIsNotAString) {
 
 TEST(BadgeFileDecoder, RejectsWhatIsNotStrictJson) {
   for (const char* json : {
-           R"({"root":"/S","files":{}} x)",        // trailing content
-           R"({"root":"/S","files":{},})",         // trailing comma
-           R"({'root':"/S","files":{}})",          // single quotes
-           R"({"root":"/S","files":{},"n":01})",   // bad number in an ignored member
-           R"({"root":"/S","files":{},"t":tru})",  // bad literal in an ignored member
-           R"({"root":"/S\x","files":{}})",        // bad escape
-           R"({"root":"/S\ud800","files":{}})",    // lone surrogate
-           "{\"root\":\"/S\x01\",\"files\":{}}",   // raw control character
-           "{\"root\":\"/S\xC3\",\"files\":{}}",   // ill-formed UTF-8
+           R"({"root":"/S","files":{}} x)",         // trailing content
+           R"({"root":"/S","files":{}}})",          // trailing brace
+           R"({"root":"/S","files":{}} {})",        // a second document
+           R"({"root":"/S","files":{"a" "b"}})",    // missing colon
+           R"({"root":"/S","files":{"a":"b",}})",   // trailing comma in files
+           R"({"root":"/S","files":{"a":"b\q"}})",  // bad escape in a status
+           R"({"root":"/S","files":{"a\q":"b"}})",  // bad escape in a key
+           R"({"root":"/S","files":{},})",          // trailing comma
+           R"({'root':"/S","files":{}})",           // single quotes
+           R"({"root":"/S","files":{},"n":01})",    // bad number in an ignored member
+           R"({"root":"/S","files":{},"t":tru})",   // bad literal in an ignored member
+           R"({"root":"/S\x","files":{}})",         // bad escape
+           R"({"root":"/S\ud800","files":{}})",     // lone surrogate
+           "{\"root\":\"/S\x01\",\"files\":{}}",    // raw control character
+           "{\"root\":\"/S\xC3\",\"files\":{}}",    // ill-formed UTF-8
            "\"just a string\"",
        }) {
     Result<BadgeFile> file = decode(json);
@@ -58,6 +64,58 @@ TEST(BadgeFileDecoder, RejectsWhatIsNotStrictJson) {
           << "English leaked: " << file.error().description;
     }
   }
+}
+
+TEST(BadgeFileDecoder, AWrongTypeIsReportedOnlyOnceTheWholeFileIsKnownToBeJson) {
+  Result<BadgeFile> broken = decode(R"({"files":{"a":1},"root":"/S","t":tru})");
+  ASSERT_FALSE(broken);
+  EXPECT_EQ(broken.error().description, "une valeur true, false ou null est mal écrite");
+  // A later "files" replaces the one that failed.
+  Result<BadgeFile> replaced =
+      decode(R"({"root":"/S","files":{"a":1,"z":"x"},"files":{"b":"synced"}})");
+  ASSERT_TRUE(replaced) << replaced.error().description;
+  EXPECT_EQ(replaced.value().files.size(), 1u);
+  EXPECT_EQ(replaced.value().files.find("b"), "synced");
+}
+
+TEST(BadgeFileDecoder, NestsAsDeepAsATreeBuildingReaderAllowsAndNoDeeper) {
+  // The outermost object counts as one level.
+  const auto nested = [](int depth) {
+    return R"({"root":"/S","files":{},"x":)" + std::string(depth - 1, '[') +
+           std::string(depth - 1, ']') + "}";
+  };
+  EXPECT_TRUE(decode(nested(1024)));
+  Result<BadgeFile> deep = decode(nested(1025));
+  ASSERT_FALSE(deep);
+  EXPECT_EQ(deep.error().description, "le document est imbriqué trop profondément");
+  Result<BadgeFile> deepArray = decode(std::string(1025, '[') + std::string(1025, ']'));
+  ASSERT_FALSE(deepArray);
+  EXPECT_EQ(deepArray.error().description, "le document est imbriqué trop profondément");
+}
+
+TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
+  BadgeFileDecoder decoder;
+  // First: the key a\b (a backslash between a and b), and an accented key
+  // written with an escape.
+  Result<BadgeFile> first =
+      decoder.decode(R"({"root":"/S","files":{"a\\b":"synced","caf\u00e9":"synced"}})");
+  ASSERT_TRUE(first);
+  // Then the same three bytes a\b, which read as a and a backspace; the
+  // accented key is now written as it reads.
+  Result<BadgeFile> second =
+      decoder.decode("{\"root\":\"/S\",\"files\":{\"a\\b\":\"error\",\"caf\u00E9\":\"syncing\"}}",
+                     first.value().files);
+  ASSERT_TRUE(second);
+  const StatusTable& files = second.value().files;
+  EXPECT_EQ(files.find("a\b"), "error");
+  EXPECT_EQ(files.find("a\\b"), std::nullopt);
+  EXPECT_EQ(files.find("caf\u00E9"), "syncing");
+  std::vector<std::pair<std::string, std::string>> changes;
+  files.diff(first.value().files, [&](std::string_view key, std::string_view status) {
+    changes.emplace_back(key, status);
+  });
+  EXPECT_EQ(changes, (std::vector<std::pair<std::string, std::string>>{
+                         {"a\b", "error"}, {"caf\u00E9", "syncing"}, {"a\\b", ""}}));
 }
 
 TEST(BadgeFileDecoder, EscapesAreDecodedAndAByteOrderMarkIsSkipped) {

@@ -19,6 +19,11 @@ bool sameKey(std::string_view a, std::string_view b) {
   return text::canonicallyEqual(a, b);
 }
 
+// Entry numbers plus one must fit in 32 bits, and so must twice their count
+// (the index's size).
+constexpr std::size_t kMaxKeyBytes = std::numeric_limits<std::uint32_t>::max();
+constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
+
 // Up to this many distinct statuses, interning scans them (a file has a
 // handful); beyond, a map takes over.
 constexpr std::size_t kScannedStatuses = 16;
@@ -28,6 +33,13 @@ template <class Container>
 void reserveOrRelease(Container& c, std::size_t needed) {
   if (c.capacity() > 2 * needed + 4096) Container().swap(c);
   c.reserve(needed);
+}
+
+// A table may be held for hours: it does not keep much more memory than it
+// uses.
+template <class Container>
+void shrinkIfMuchLarger(Container& c) {
+  if (c.capacity() > c.size() / 8 * 9 + 4096) c.shrink_to_fit();
 }
 
 }  // namespace
@@ -130,15 +142,27 @@ StatusTable::Builder::Builder(StatusTable&& recycled) {
   if (recycled.keys_ && recycled.keys_.use_count() == 1) {
     own_ = std::move(recycled.keys_);
     own_->bytes.clear();
+    own_->escaped = false;
     own_->ends.clear();
     own_->slots.clear();
   }
 }
 
-void StatusTable::Builder::reserve(std::size_t entries, std::size_t keyBytes) {
-  expectedEntries_ = entries;
-  expectedKeyBytes_ = keyBytes;
-  reserveOrRelease(table_.statusOf_, entries);
+void StatusTable::Builder::expectFileOf(std::size_t fileBytes) {
+  if (like_ != nullptr) {
+    // A rewrite mostly keeps the items; a few more may come.
+    expectedEntries_ = like_->size() + like_->size() / 16 + 16;
+    expectedKeyBytes_ = like_->keys_ ? like_->keys_->bytes.size() : 0;
+    expectedKeyBytes_ += expectedKeyBytes_ / 16;
+  } else {
+    // No key is longer than its file, and the shortest entry, `"":"",`, takes
+    // six bytes.
+    expectedEntries_ = fileBytes / 6 + 1;
+    expectedKeyBytes_ = fileBytes;
+  }
+  expectedEntries_ = std::min(expectedEntries_, kMaxEntries);
+  expectedKeyBytes_ = std::min(expectedKeyBytes_, kMaxKeyBytes);
+  reserveOrRelease(table_.statusOf_, expectedEntries_);
 }
 
 void StatusTable::Builder::resemble(const StatusTable& like) {
@@ -146,6 +170,7 @@ void StatusTable::Builder::resemble(const StatusTable& like) {
   sharing_ = like.keys_ != nullptr;
   if (!sharing_) return;
   expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
+  likeEscaped_ = like.keys_->escaped;
   likeBytes_ = like.keys_->bytes;
   likeEnds_ = like.keys_->ends;
   likeNext_ = 0;
@@ -165,6 +190,7 @@ void StatusTable::Builder::stopSharing() {
     own_->bytes.assign(theirs.bytes.data(), theirs.ends[matched - 1]);
     own_->ends.assign(theirs.ends.begin(),
                       theirs.ends.begin() + static_cast<std::ptrdiff_t>(matched));
+    own_->escaped = theirs.escaped;
   }
 }
 
@@ -194,15 +220,12 @@ std::uint32_t StatusTable::Builder::internNew(std::string_view status) {
   return id;
 }
 
-bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status) {
-  // Entry numbers plus one must fit in 32 bits, and so must twice their count
-  // (the index's size).
-  constexpr std::size_t kMaxKeyBytes = std::numeric_limits<std::uint32_t>::max();
-  constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
+bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status, bool escaped) {
   if (table_.size() >= kMaxEntries) return false;
   if (sharing_ || !ownReady_) stopSharing();
   Keys& keys = *own_;
   if (keys.bytes.size() + key.size() > kMaxKeyBytes) return false;
+  keys.escaped = keys.escaped || escaped;
   keys.bytes.append(key);
   keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
   table_.statusOf_.push_back(intern(status));
@@ -232,6 +255,7 @@ void StatusTable::Builder::mergeRepeatedKeys() {
     merged.ends.push_back(static_cast<std::uint32_t>(merged.bytes.size()));
     statusOf.push_back(table_.statusOf_[i]);
   }
+  merged.escaped = keys.escaped;
   keys = std::move(merged);
   table_.statusOf_ = std::move(statusOf);
 }
@@ -241,10 +265,9 @@ StatusTable StatusTable::Builder::finish() && {
     table_.keys_ = like_->keys_;
   } else if (!table_.empty()) {
     if (sharing_) stopSharing();
-    // The keys' arrays were sized from a guess when the keys parted from
-    // `like_`'s; a table may be held for hours, so it does not keep much
-    // more memory than it uses.
-    if (own_->bytes.capacity() > own_->bytes.size() / 8 * 9 + 4096) own_->bytes.shrink_to_fit();
+    // The arrays were sized for the most the file could hold.
+    shrinkIfMuchLarger(own_->bytes);
+    shrinkIfMuchLarger(own_->ends);
     // Keys that toNfc makes equal are exactly those sameKey finds equal, so
     // once merged they index without a clash.
     if (!own_->index()) {
@@ -253,11 +276,13 @@ StatusTable StatusTable::Builder::finish() && {
     }
     table_.keys_ = std::move(own_);
   }
+  shrinkIfMuchLarger(table_.statusOf_);
   statusIds_.clear();
   lastStatus_ = kNone;
   lastText_ = {};
   like_ = nullptr;
   sharing_ = false;
+  likeEscaped_ = false;
   return std::move(table_);
 }
 

@@ -109,6 +109,9 @@ class StatusTable {
     std::string bytes;
     std::vector<std::uint32_t> ends;  // end of key i in `bytes`
     std::vector<Slot> slots;          // a power of two, at most half in use
+    // Some key was written with escapes in its file, so a key's bytes in
+    // the file may differ from its text here.
+    bool escaped = false;
 
     std::string_view at(std::size_t i) const {
       const std::uint32_t begin = i == 0 ? 0 : ends[i - 1];
@@ -148,37 +151,51 @@ class StatusTable::Builder {
   // Reuses the memory of a table that is no longer needed.
   explicit Builder(StatusTable&& recycled);
 
-  // Announces about `entries` keys of `keyBytes` bytes in all, so that the
-  // arrays are allocated once. A hint: more or fewer may come.
-  void reserve(std::size_t entries, std::size_t keyBytes);
   // Announces that the keys to come are likely those of `like`, in the same
   // order (the file's previous state). While they are, they are compared
   // rather than copied, and the table shares them. Call before add();
   // `like` must outlive the builder.
   void resemble(const StatusTable& like);
-  // False when the table cannot hold more (4 GiB of keys or 2^31 entries).
-  bool add(std::string_view key, std::string_view status) {
-    // A re-read of a large file comes here a million times, mostly with the
-    // key at the same place in `like_` and the status of the item before:
-    // that case is inline.
-    if (sharing_ && likeNext_ < likeEnds_.size()) {
-      // `like_`'s keys are read in order, tens of megabytes of them: ask for
-      // them ahead, past the reach of the hardware's own prefetching.
-      __builtin_prefetch(likeBytes_.data() + likeOffset_ + kPrefetchDistance);
-      const std::uint32_t end = likeEnds_[likeNext_];
-      if (key.size() == end - likeOffset_ &&
-          detail::sameBytes(likeBytes_.data() + likeOffset_, key.data(), key.size())) {
-        table_.statusOf_.push_back(intern(status));
-        likeOffset_ = end;
-        ++likeNext_;
-        return true;
-      }
-    }
-    return addOwn(key, status);
+  // Announces that the keys come from a file of `fileBytes` bytes, so that
+  // the arrays are allocated once: sized for `like`'s keys if there is one,
+  // else for as many keys as such a file could hold (address space that is
+  // never touched costs nothing, and what is left over is given back by
+  // finish()). A hint: any number of keys may come. Call after resemble().
+  void expectFileOf(std::size_t fileBytes);
+  // The next key as the file writes it, between its quotes, when that is
+  // exactly `like`'s key at this place: the entry is added, sharing the key,
+  // and the key needs no unescaping (`like` holds no key that was written
+  // with escapes). Otherwise adds nothing and answers false.
+  bool addIfUnchanged(std::string_view written, std::string_view status) {
+    if (!sharing_ || likeEscaped_ || likeNext_ >= likeEnds_.size()) return false;
+    return addShared(written, status);
+  }
+  // Adds a key, unescaped; `escaped`: the file wrote it with escapes. False
+  // when the table cannot hold more (4 GiB of keys or 2^31 entries).
+  bool add(std::string_view key, std::string_view status, bool escaped = false) {
+    if (sharing_ && likeNext_ < likeEnds_.size() && addShared(key, status)) return true;
+    return addOwn(key, status, escaped);
   }
   StatusTable finish() &&;
 
  private:
+  bool addShared(std::string_view key, std::string_view status) {
+    // A re-read of a large file comes here a million times, mostly with the
+    // key at the same place in `like_` and the status of the item before:
+    // that case is inline.
+    // `like_`'s keys are read in order, tens of megabytes of them: ask for
+    // them ahead, past the reach of the hardware's own prefetching.
+    __builtin_prefetch(likeBytes_.data() + likeOffset_ + kPrefetchDistance);
+    const std::uint32_t end = likeEnds_[likeNext_];
+    if (key.size() != end - likeOffset_ ||
+        !detail::sameBytes(likeBytes_.data() + likeOffset_, key.data(), key.size())) {
+      return false;
+    }
+    table_.statusOf_.push_back(intern(status));
+    likeOffset_ = end;
+    ++likeNext_;
+    return true;
+  }
   std::uint32_t intern(std::string_view status) {
     // Consecutive items mostly share their status.
     if (lastStatus_ != kNone && status.size() == lastText_.size() &&
@@ -189,7 +206,7 @@ class StatusTable::Builder {
   }
   std::uint32_t internNew(std::string_view status);
   static constexpr std::size_t kPrefetchDistance = 1024;
-  bool addOwn(std::string_view key, std::string_view status);
+  bool addOwn(std::string_view key, std::string_view status, bool escaped);
   // Gives the table keys of its own, sized for what is expected: `like`'s
   // keys so far, copied.
   void stopSharing();
@@ -198,8 +215,9 @@ class StatusTable::Builder {
   StatusTable table_;
   std::shared_ptr<Keys> own_;  // the keys, once not shared with `like_`
   const StatusTable* like_ = nullptr;
-  bool sharing_ = false;   // every key so far is `like_`'s at the same place
-  bool ownReady_ = false;  // own_ is allocated and sized
+  bool sharing_ = false;      // every key so far is `like_`'s at the same place
+  bool likeEscaped_ = false;  // `like_` has keys written with escapes
+  bool ownReady_ = false;     // own_ is allocated and sized
   // `like_`'s keys, and where its next key begins, while sharing.
   std::string_view likeBytes_;
   std::span<const std::uint32_t> likeEnds_;
