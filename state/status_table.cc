@@ -31,15 +31,15 @@ constexpr std::size_t kScannedStatuses = 16;
 // Recycled memory is kept only while it is not much more than needed.
 template <class Container>
 void reserveOrRelease(Container& c, std::size_t needed) {
-  if (c.capacity() > 2 * needed + 4096) Container().swap(c);
+  if (c.capacity() > 2 * needed + 4096) c = Container();
   c.reserve(needed);
 }
 
 // A table may be held for hours: it does not keep much more memory than it
 // uses.
-template <class Container>
-void shrinkIfMuchLarger(Container& c) {
-  if (c.capacity() > c.size() / 8 * 9 + 4096) c.shrink_to_fit();
+template <class T>
+void shrinkIfMuchLarger(FlatArray<T>& array) {
+  if (array.capacity() > array.size() / 8 * 9 + 4096) array.shrinkToFit();
 }
 
 }  // namespace
@@ -105,20 +105,25 @@ std::optional<std::string_view> StatusTable::find(std::string_view relativePath)
   return statusAt(*i);
 }
 
-std::vector<std::uint32_t> StatusTable::matchStatuses(const StatusTable& previous) const {
+StatusTable::StatusClasses StatusTable::classifyStatuses(const StatusTable& previous) const {
   // Statuses are a handful of words; a map keyed by their canonical form keeps
   // this linear even for a file that gives every item a status of its own.
-  std::unordered_map<std::string, std::uint32_t> previousIds;
-  previousIds.reserve(previous.statuses_.size());
-  for (std::uint32_t i = 0; i < previous.statuses_.size(); ++i) {
-    previousIds.emplace(text::toNfc(previous.statuses_[i]), i);
-  }
-  std::vector<std::uint32_t> match(statuses_.size(), kNone);
-  for (std::uint32_t i = 0; i < statuses_.size(); ++i) {
-    auto it = previousIds.find(text::toNfc(statuses_[i]));
-    if (it != previousIds.end()) match[i] = it->second;
-  }
-  return match;
+  // One table may hold two spellings of one status (precomposed and not):
+  // they get the same number.
+  std::unordered_map<std::string, std::uint32_t> classOf;
+  const auto classify = [&](const std::vector<std::string>& statuses) {
+    std::vector<std::uint32_t> classes;
+    classes.reserve(statuses.size());
+    for (const std::string& status : statuses) {
+      const auto next = static_cast<std::uint32_t>(classOf.size());
+      classes.push_back(classOf.try_emplace(text::toNfc(status), next).first->second);
+    }
+    return classes;
+  };
+  StatusClasses classes;
+  classes.previous = classify(previous.statuses_);
+  classes.mine = classify(statuses_);
+  return classes;
 }
 
 std::size_t StatusTable::memoryUsage() const {
@@ -171,7 +176,7 @@ void StatusTable::Builder::resemble(const StatusTable& like) {
   if (!sharing_) return;
   expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
   likeEscaped_ = like.keys_->escaped;
-  likeBytes_ = like.keys_->bytes;
+  likeBytes_ = std::string_view(like.keys_->bytes.data(), like.keys_->bytes.size());
   likeEnds_ = like.keys_->ends;
   likeNext_ = 0;
   likeOffset_ = 0;
@@ -188,8 +193,7 @@ void StatusTable::Builder::stopSharing() {
   if (matched > 0) {
     const Keys& theirs = *like_->keys_;
     own_->bytes.assign(theirs.bytes.data(), theirs.ends[matched - 1]);
-    own_->ends.assign(theirs.ends.begin(),
-                      theirs.ends.begin() + static_cast<std::ptrdiff_t>(matched));
+    own_->ends.assign(theirs.ends.data(), matched);
     own_->escaped = theirs.escaped;
   }
 }
@@ -226,7 +230,7 @@ bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status,
   Keys& keys = *own_;
   if (keys.bytes.size() + key.size() > kMaxKeyBytes) return false;
   keys.escaped = keys.escaped || escaped;
-  keys.bytes.append(key);
+  keys.bytes.append(key.data(), key.size());
   keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
   table_.statusOf_.push_back(intern(status));
   return true;
@@ -247,11 +251,12 @@ void StatusTable::Builder::mergeRepeatedKeys() {
     }
   }
   Keys merged;
-  std::vector<std::uint32_t> statusOf;
+  FlatArray<std::uint32_t> statusOf;
   merged.ends.reserve(kept.size());
   statusOf.reserve(kept.size());
   for (std::uint32_t i : kept) {
-    merged.bytes.append(keys.at(i));
+    const std::string_view key = keys.at(i);
+    merged.bytes.append(key.data(), key.size());
     merged.ends.push_back(static_cast<std::uint32_t>(merged.bytes.size()));
     statusOf.push_back(table_.statusOf_[i]);
   }

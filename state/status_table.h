@@ -30,6 +30,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "state/flat_array.h"
+
 namespace tessvik {
 namespace detail {
 
@@ -106,9 +108,9 @@ class StatusTable {
   // The keys of a table and their index. Never changed once a table holds
   // them; the Builder reuses their memory only when nothing else holds them.
   struct Keys {
-    std::string bytes;
-    std::vector<std::uint32_t> ends;  // end of key i in `bytes`
-    std::vector<Slot> slots;          // a power of two, at most half in use
+    FlatArray<char> bytes;
+    FlatArray<std::uint32_t> ends;  // end of key i in `bytes`
+    std::vector<Slot> slots;        // a power of two, at most half in use
     // Some key was written with escapes in its file, so a key's bytes in
     // the file may differ from its text here.
     bool escaped = false;
@@ -133,12 +135,16 @@ class StatusTable {
     if (!keys_ || empty()) return std::nullopt;
     return keys_->find(key, hashOf(key));
   }
-  // For each of this table's statuses, the index of the equal status in
-  // `previous`, or kNone.
-  std::vector<std::uint32_t> matchStatuses(const StatusTable& previous) const;
+  // The statuses of this table and of `previous`, numbered so that two
+  // statuses have the same number exactly when they are canonically equal.
+  struct StatusClasses {
+    std::vector<std::uint32_t> mine;      // by index into statuses_
+    std::vector<std::uint32_t> previous;  // by index into previous.statuses_
+  };
+  StatusClasses classifyStatuses(const StatusTable& previous) const;
 
-  std::shared_ptr<Keys> keys_;           // null for a table built from nothing
-  std::vector<std::uint32_t> statusOf_;  // status of key i: index into statuses_
+  std::shared_ptr<Keys> keys_;         // null for a table built from nothing
+  FlatArray<std::uint32_t> statusOf_;  // status of key i: index into statuses_
   std::vector<std::string> statuses_;
 };
 
@@ -233,13 +239,16 @@ class StatusTable::Builder {
 
 template <class Change>
 void StatusTable::diff(const StatusTable& previous, Change&& change) const {
-  const std::vector<std::uint32_t> statusInPrevious = matchStatuses(previous);
+  const StatusClasses classes = classifyStatuses(previous);
+  const auto sameStatus = [&](std::size_t mine, std::size_t theirs) {
+    return classes.mine[statusOf_[mine]] == classes.previous[previous.statusOf_[theirs]];
+  };
   const std::size_t n = size();
   const std::size_t m = previous.size();
   if (keys_ && keys_ == previous.keys_) {
     // The same keys at the same places: only statuses may differ.
     for (std::size_t i = 0; i < n; ++i) {
-      if (statusInPrevious[statusOf_[i]] != previous.statusOf_[i]) change(keyAt(i), statusAt(i));
+      if (!sameStatus(i, i)) change(keyAt(i), statusAt(i));
     }
     return;
   }
@@ -261,7 +270,7 @@ void StatusTable::diff(const StatusTable& previous, Change&& change) const {
     }
     if (j) {
       if (!seen.empty()) seen[*j] = true;
-      if (statusInPrevious[statusOf_[i]] == previous.statusOf_[*j]) continue;
+      if (sameStatus(i, *j)) continue;
     }
     change(k, statusAt(i));
   }

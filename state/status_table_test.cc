@@ -60,6 +60,12 @@ TEST(StatusTable, DiffComparesKeysAndStatusesCanonicallyAndPushesKeysAsWritten) 
   StatusTable before = table({{"caf\u00E9", "r\u00E9gl\u00E9"}, {"x\u00E9", "a"}});
   StatusTable after = table({{"cafe\u0301", "re\u0301gle\u0301"}, {"xe\u0301", "b"}});
   EXPECT_EQ(diff(after, before), (Entries{{"xe\u0301", "b"}}));
+  // One file may spell a status both ways: still one status.
+  StatusTable mixed = table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}});
+  StatusTable rebuilt = table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}});
+  EXPECT_EQ(diff(rebuilt, mixed), Entries{});
+  EXPECT_EQ(diff(mixed, mixed), Entries{});
+  EXPECT_EQ(diff(table({{"a", "A\u030A"}, {"b", "\u00C5"}, {"c", "A\u030A"}}), mixed), Entries{});
 }
 
 // The diff must agree with a plain map comparison whatever the order and
