@@ -189,14 +189,19 @@ error_code readFiles(od::object files, StatusTable::Builder& builder, FilesMembe
       continue;
     }
     // Between the key's closing quote and the value there are only blanks
-    // and the colon simdjson has just checked.
+    // and the colon simdjson has just checked; after the value's closing
+    // quote, only blanks. Anything else is not JSON, checked here rather
+    // than trusted.
     const char* keyEnd = token.data() - 1;
     while (isBlank(*keyEnd)) --keyEnd;
-    --keyEnd;  // the colon
+    if (*keyEnd != ':') return simdjson::TAPE_ERROR;
+    --keyEnd;
     while (isBlank(*keyEnd)) --keyEnd;
+    if (*keyEnd != '"' || keyEnd < keyBegin) return simdjson::TAPE_ERROR;
     std::string_view status(token.data() + 1, token.size() - 1);
     while (!status.empty() && isBlank(status.back())) status.remove_suffix(1);
-    status.remove_suffix(1);  // the closing quote
+    if (status.empty() || status.back() != '"') return simdjson::TAPE_ERROR;
+    status.remove_suffix(1);
     // Bytes without a backslash are the text itself: the UTF-8 and control
     // characters of the whole document were checked before this loop.
     if (std::memchr(status.data(), '\\', status.size()) != nullptr) {

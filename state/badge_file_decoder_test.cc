@@ -39,10 +39,14 @@ TEST(BadgeFileDecoder, FailsWholeOnAnyValueThatIsNotAString) {
 
 TEST(BadgeFileDecoder, RejectsWhatIsNotStrictJson) {
   for (const char* json : {
-           R"({"root":"/S","files":{}} x)",         // trailing content
-           R"({"root":"/S","files":{}}})",          // trailing brace
-           R"({"root":"/S","files":{}} {})",        // a second document
-           R"({"root":"/S","files":{"a" "b"}})",    // missing colon
+           R"({"root":"/S","files":{}} x)",        // trailing content
+           R"({"root":"/S","files":{}}})",         // trailing brace
+           R"({"root":"/S","files":{}} {})",       // a second document
+           R"({"root":"/S","files":{"a" "b"}})",   // missing colon
+           R"({"root":"/S","files":{"a":"b"x}})",  // junk after a status
+           R"({"root":"/S","files":{"a":"b"x,"c":"d"}})",
+           R"({"root":"/S","files":{"a"x:"b"}})",  // junk after a key
+           R"({"root":"/S","files":{"a":"b" "c"}})",
            R"({"root":"/S","files":{"a":"b",}})",   // trailing comma in files
            R"({"root":"/S","files":{"a":"b\q"}})",  // bad escape in a status
            R"({"root":"/S","files":{"a\q":"b"}})",  // bad escape in a key
