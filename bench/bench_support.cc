@@ -48,10 +48,10 @@ void ExtensionOnDisk::start() {
   extension_ = std::make_unique<FinderSync>(host, realHome_);
 }
 
-void Paired::report(benchmark::State& state, double target, double unit,
-                    const char* floorName) const {
+void Paired::report(benchmark::State& state, double target, double unit, const char* floorName,
+                    const char* ratioName) const {
   state.counters[floorName] = benchmark::Counter(floor_ * unit, benchmark::Counter::kAvgIterations);
-  state.counters["ratio"] = floor_ > 0 ? subject_ / floor_ : 0;
+  state.counters[ratioName] = floor_ > 0 ? subject_ / floor_ : 0;
   state.counters["target"] = target;
 }
 

@@ -95,7 +95,8 @@ class Paired {
     floor_ += floorSeconds;
   }
   // `unit` scales seconds for the floor counter (1e3: ms, 1e6: µs).
-  void report(benchmark::State& state, double target, double unit, const char* floorName) const;
+  void report(benchmark::State& state, double target, double unit, const char* floorName,
+              const char* ratioName = "ratio") const;
 
  private:
   double subject_ = 0;
