@@ -122,6 +122,16 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
                          {"a\b", "error"}, {"caf\u00E9", "syncing"}, {"a\\b", ""}}));
 }
 
+TEST(BadgeFileDecoder, ARereadOfATableWhoseKeysHoldNoBytes) {
+  BadgeFileDecoder decoder;
+  const std::string json = R"({"root":"/S","files":{"":"synced"}})";
+  Result<BadgeFile> first = decoder.decode(json);
+  ASSERT_TRUE(first);
+  Result<BadgeFile> again = decoder.decode(json, first.value().files);
+  ASSERT_TRUE(again);
+  EXPECT_EQ(again.value().files.find(""), "synced");
+}
+
 TEST(BadgeFileDecoder, EscapesAreDecodedAndAByteOrderMarkIsSkipped) {
   Result<BadgeFile> file =
       decode("\xEF\xBB\xBF{\"root\":\"/S\\/x\",\"files\":{\"caf\\u00e9 \\\"q\\\"\":\"synced\"}}");

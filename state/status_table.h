@@ -20,6 +20,7 @@
 //    needed can be handed to the next one (Builder).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -191,7 +192,8 @@ class StatusTable::Builder {
     // that case is inline.
     // `like_`'s keys are read in order, tens of megabytes of them: ask for
     // them ahead, past the reach of the hardware's own prefetching.
-    __builtin_prefetch(likeBytes_.data() + likeOffset_ + kPrefetchDistance);
+    __builtin_prefetch(likeBytes_.data() +
+                       std::min<std::size_t>(likeOffset_ + kPrefetchDistance, likeBytes_.size()));
     const std::uint32_t end = likeEnds_[likeNext_];
     if (key.size() != end - likeOffset_ ||
         !detail::sameBytes(likeBytes_.data() + likeOffset_, key.data(), key.size())) {
