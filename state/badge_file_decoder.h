@@ -12,9 +12,9 @@ namespace tessvik {
 // Holds working memory between files, so that a large file rewritten every
 // second is not paid for with fresh memory each time: the first touch of a
 // fresh page costs about as much as parsing the bytes on it. That memory is
-// large (the parser's buffers are several times the largest file decoded,
-// of which about a quarter is in use; a recycled table is as large as the
-// state read), so the owner releases it once files stop
+// large (the parser reserves nearly six times the largest file decoded, of
+// which it touches about a quarter of the file's size; a recycled table is
+// as large as the state read), so the owner releases it once files stop
 // changing: FinderSync does at the first tick that reads no file. While a
 // sync client rewrites a file every second it is kept; a quiet folder costs
 // only the state itself.
@@ -28,7 +28,8 @@ class BadgeFileDecoder {
   BadgeFileDecoder& operator=(BadgeFileDecoder&&) noexcept;
 
   // The BadgeFile in `bytes`, or an Error whose French description says what
-  // is wrong: not JSON, not an object, "root" missing or not a string, "files"
+  // is wrong: not JSON (anywhere, members it does not use included, or nested
+  // deeper than 1024 levels), not an object, "root" missing or not a string, "files"
   // missing or not an object, or a value of "files" that is not a string. A
   // member named twice counts as written last. A leading UTF-8 byte-order
   // mark is skipped. `bytes` is read faster when its capacity leaves 64 bytes
