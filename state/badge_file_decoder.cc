@@ -226,6 +226,16 @@ error_code readFiles(od::object files, StatusTable::Builder& builder, FilesMembe
 }  // namespace
 
 struct BadgeFileDecoder::Working {
+  // The reader counts levels too, and with its own checks on (debug builds)
+  // stops at its limit: leave room for the deepest level we accept and the
+  // values inside it.
+  Working() {
+    if (parser.allocate(0, kMaxDepth + 2) != SUCCESS) {
+      // Out of memory: the first document allocates again, with the
+      // reader's default limit.
+    }
+  }
+
   od::parser parser;
   std::string padded;  // a copy of a file read into a buffer with no room past its end
 };
