@@ -22,6 +22,19 @@ TEST(Unicode, CanonicallyEquivalentTextsAreEqualAndHashAlike) {
   EXPECT_FALSE(canonicallyEqual("a", "A"));
 }
 
+TEST(Unicode, AMarkHashesAsItsCompositionWhereverItStands) {
+  // The hash reads a text in words of various sizes: a decomposed letter
+  // in any of them, at any length, must be seen and normalised.
+  for (std::size_t before = 0; before < 40; ++before) {
+    for (std::size_t after = 0; after < 20; after += 3) {
+      const std::string head(before, 'a');
+      const std::string tail(after, 'z');
+      EXPECT_EQ(canonicalHash(head + "e\u0301" + tail), canonicalHash(head + "\u00E9" + tail))
+          << before << " " << after;
+    }
+  }
+}
+
 TEST(Unicode, NfcCheckAndIllFormedBytes) {
   EXPECT_TRUE(isKnownNfc("plain/ascii"));
   EXPECT_TRUE(isKnownNfc("caf\u00E9"));
