@@ -103,8 +103,10 @@ class FinderSync {
   RealHome& realHome_;
   BadgeFileDecoder decoder_;
   // The bytes of the file being decoded; kept, like the decoder's memory,
-  // while files keep changing.
-  std::string readBuffer_;
+  // while files keep changing. A table built from them may take them for its
+  // keys (see BadgeFileDecoder::decodeInPlace): the next read then starts
+  // from nothing.
+  FlatArray<char> readBuffer_;
 
   // Badge state file name (as listed) -> its state. Ordered so that lookups
   // visit folders in a stable order.

@@ -44,7 +44,7 @@ void FinderSync::reload() {
 
 void FinderSync::releaseWorkingMemory() {
   decoder_.releaseMemory();
-  std::string().swap(readBuffer_);
+  readBuffer_ = FlatArray<char>();
 }
 
 bool FinderSync::dropRemovedFiles(const std::vector<std::string>& names) {
@@ -86,8 +86,8 @@ bool FinderSync::loadIfChanged(const std::string& name, const std::string& path)
   std::optional<Error> unread = host_.fileSystem.readFileInto(path, readBuffer_);
   Result<BadgeFile> decoded = unread ? Result<BadgeFile>(*std::move(unread))
                               : held == folders_.end()
-                                  ? decoder_.decode(readBuffer_)
-                                  : decoder_.decode(readBuffer_, *held->second.statuses);
+                                  ? decoder_.decodeInPlace(readBuffer_)
+                                  : decoder_.decodeInPlace(readBuffer_, *held->second.statuses);
   if (!decoded) {
     host_.logger.log(LogLevel::kError, messages::kUnreadableState,
                      {name, decoded.error().description});

@@ -89,17 +89,35 @@ void checkTableAgainst(const StatusTable& table, const Reference& ref) {
   }
 }
 
+// The bytes as the real reader leaves them, with room past the end so that
+// the decoder reads them in place and writes the keys over them.
+tessvik::FlatArray<char> readerBuffer(const std::string& bytes) {
+  tessvik::FlatArray<char> buffer;
+  buffer.reserve(bytes.size() + simdjson::SIMDJSON_PADDING);
+  buffer.assign(bytes.data(), bytes.size());
+  return buffer;
+}
+
+// A previous state whose first half is the file's and whose rest differs:
+// a re-read then shares keys, stops, and writes the rest of its own.
+StatusTable halfTheSame(const Reference& ref) {
+  StatusTable::Builder builder;
+  for (std::size_t i = 0; i < ref.entries.size() / 2; ++i) {
+    check(builder.add(ref.entries[i].key, ref.entries[i].status));
+  }
+  check(builder.add("\x01 not a key of the file", "synced"));
+  return std::move(builder).finish();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Room past the end, as the real reader leaves, so that the parser reads in
-  // place; the copy without it exercises the other path.
-  std::string bytes(reinterpret_cast<const char*>(data), size);
-  bytes.reserve(size + simdjson::SIMDJSON_PADDING);
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
   const Reference ref = readReference(bytes);
 
   tessvik::BadgeFileDecoder decoder;
-  Result<BadgeFile> decoded = decoder.decode(bytes);
+  tessvik::FlatArray<char> buffer = readerBuffer(bytes);
+  Result<BadgeFile> decoded = decoder.decodeInPlace(buffer);
   check(decoded.ok() == ref.ok);
   if (!decoded) {
     check(!decoded.error().description.empty());
@@ -109,9 +127,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   check(file.root == ref.root);
   checkTableAgainst(file.files, ref);
 
-  // The re-read path: same bytes against the table just built, then the
-  // table handed back for recycling and the bytes decoded once more.
-  Result<BadgeFile> again = decoder.decode(bytes, file.files);
+  // The re-read path: same bytes against the table just built.
+  buffer = readerBuffer(bytes);
+  Result<BadgeFile> again = decoder.decodeInPlace(buffer, file.files);
   check(again.ok());
   checkTableAgainst(again.value().files, ref);
   std::size_t changes = 0;
@@ -120,12 +138,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   file.files.diff(StatusTable(), [&](std::string_view, std::string_view) { ++changes; });
   check(changes == ref.entries.size());
 
+  // Against a state that holds only the first half of the keys.
+  const StatusTable half = halfTheSame(ref);
+  buffer = readerBuffer(bytes);
+  Result<BadgeFile> halfway = decoder.decodeInPlace(buffer, half);
+  check(halfway.ok());
+  checkTableAgainst(halfway.value().files, ref);
+
+  // A table handed back for recycling, then bytes with no room past their
+  // end, which are copied first.
   decoder.recycle(std::move(decoded).value().files);
-  std::string unpadded(bytes);
-  unpadded.shrink_to_fit();
-  Result<BadgeFile> recycled = decoder.decode(unpadded, again.value().files);
+  tessvik::FlatArray<char> tight;
+  tight.assign(bytes.data(), bytes.size());
+  tight.shrinkToFit();
+  Result<BadgeFile> recycled = decoder.decodeInPlace(tight, again.value().files);
   check(recycled.ok());
   checkTableAgainst(recycled.value().files, ref);
+  check(decoder.decode(bytes, half).ok());
   decoder.releaseMemory();
   return 0;
 }

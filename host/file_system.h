@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "host/error.h"
+#include "host/flat_array.h"
 
 namespace tessvik {
 
@@ -40,14 +41,14 @@ class FileSystem {
   virtual Result<std::string> readFile(const std::string& path) = 0;
 
   // The same, into `bytes`, reusing its memory: a large file read again every
-  // second then needs no fresh memory. Nothing on success; on failure, the
-  // Error, and `bytes` holds nothing useful.
-  virtual std::optional<Error> readFileInto(const std::string& path, std::string& bytes) {
-    Result<std::string> read = readFile(path);
-    if (!read) return read.error();
-    bytes = std::move(read).value();
-    return std::nullopt;
-  }
+  // second then needs no fresh memory. On success, `bytes` holds the content
+  // and its capacity leaves at least kReadSpare bytes past the end (a JSON
+  // parser reads in place only with such room). On failure, the Error, and
+  // `bytes` holds nothing useful. Memory that cannot be had is an Error too.
+  virtual std::optional<Error> readFileInto(const std::string& path, FlatArray<char>& bytes);
+
+  // Room left past the end of what readFileInto() reads.
+  static constexpr std::size_t kReadSpare = 64;
 
   // Badge state files are small; this bound only stops a runaway one.
   static constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 32;

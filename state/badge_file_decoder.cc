@@ -3,8 +3,11 @@
 #include <simdjson.h>
 
 #include <cstring>
+#include <new>
 #include <optional>
 #include <string>
+
+#include "host/file_system.h"
 
 namespace tessvik {
 namespace {
@@ -17,6 +20,10 @@ using simdjson::SUCCESS;
 // as 1: the limit of simdjson's tree-building parser, so that a file is
 // accepted or refused exactly as a reader that builds a tree would.
 constexpr int kMaxDepth = static_cast<int>(simdjson::DEFAULT_MAX_DEPTH);
+
+// What the file system leaves past the bytes it reads is enough for the
+// parser to read them in place.
+static_assert(FileSystem::kReadSpare >= simdjson::SIMDJSON_PADDING);
 
 std::string describe(error_code code) {
   switch (code) {
@@ -154,19 +161,22 @@ error_code checkDocument(od::document& document, od::json_type type) {
   return checkScalar(document, type);
 }
 
-// What reading one "files" object gave: its table, or the first key whose
-// value is not a string (the file fails on it, unless a later "files"
-// member replaces this one).
+// What reading one "files" object gave: its table, still to be finished,
+// or the first key whose value is not a string (the file fails on it,
+// unless a later "files" member replaces this one). The table is finished
+// only once the whole document is read: it may take the bytes being read
+// for its keys.
 struct FilesMember {
-  std::optional<StatusTable> table;
-  std::string keyNotAString;
+  std::optional<StatusTable::Builder> builder;
+  std::optional<std::string> keyNotAString;
 };
 
 // The hot loop of a large file: a million members, mostly re-read unchanged.
 // Keys and statuses are taken straight from the bytes where they need no
 // unescaping, which saves simdjson copying each one, and an unchanged key
 // is only compared with the previous table's.
-error_code readFiles(od::object files, StatusTable::Builder& builder, FilesMember& member) {
+error_code readFiles(od::object files, FilesMember& member) {
+  StatusTable::Builder& builder = *member.builder;
   bool building = true;
   for (auto entry : files) {
     od::field field;
@@ -219,7 +229,7 @@ error_code readFiles(od::object files, StatusTable::Builder& builder, FilesMembe
     }
     if (!builder.add(key, status, escaped)) return simdjson::CAPACITY;
   }
-  if (building) member.table = std::move(builder).finish();
+  if (!building) member.builder.reset();
   return SUCCESS;
 }
 
@@ -237,7 +247,7 @@ struct BadgeFileDecoder::Working {
   }
 
   od::parser parser;
-  std::string padded;  // a copy of a file read into a buffer with no room past its end
+  FlatArray<char> padded;  // a copy of bytes with no room past their end
 };
 
 BadgeFileDecoder::BadgeFileDecoder() : working_(std::make_unique<Working>()) {}
@@ -254,26 +264,49 @@ void BadgeFileDecoder::releaseMemory() {
   spare_ = StatusTable();
 }
 
-Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes) {
-  return decode(bytes, nullptr);
+Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes) {
+  return decodeInPlace(bytes, nullptr);
 }
 
-Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const StatusTable& previous) {
-  return decode(bytes, &previous);
+Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes,
+                                                  const StatusTable& previous) {
+  return decodeInPlace(bytes, &previous);
 }
 
-Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const StatusTable* previous) {
-  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
-  std::string_view text = bytes;
-  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
-  std::size_t room = bytes.capacity() - bytes.size();
-  if (room < simdjson::SIMDJSON_PADDING) {
-    std::string& padded = working_->padded;
-    padded.reserve(text.size() + simdjson::SIMDJSON_PADDING);
-    padded.assign(text);
-    text = padded;
-    room = padded.capacity() - padded.size();
+Result<BadgeFile> BadgeFileDecoder::decode(std::string_view bytes) {
+  return decodeCopy(bytes, nullptr);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decode(std::string_view bytes, const StatusTable& previous) {
+  return decodeCopy(bytes, &previous);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes,
+                                                  const StatusTable* previous) {
+  if (bytes.capacity() - bytes.size() < simdjson::SIMDJSON_PADDING) {
+    return decodeCopy(std::string_view(bytes.data(), bytes.size()), previous);
   }
+  return decodePadded(bytes, previous);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decodeCopy(std::string_view bytes,
+                                               const StatusTable* previous) {
+  FlatArray<char>& padded = working_->padded;
+  try {
+    padded.reserve(bytes.size() + simdjson::SIMDJSON_PADDING);
+  } catch (const std::bad_alloc&) {
+    return failure(describe(simdjson::MEMALLOC));
+  }
+  padded.assign(bytes.data(), bytes.size());
+  return decodePadded(padded, previous);
+}
+
+Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
+                                                 const StatusTable* previous) {
+  constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+  std::string_view text(bytes.data(), bytes.size());
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  const std::size_t room = bytes.capacity() - bytes.size();
   od::document document;
   if (error_code error =
           working_->parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
@@ -316,16 +349,18 @@ Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const Statu
       root = std::string(rootText);
     } else if (key == "files") {
       filesIsObject = valueType == od::json_type::object;
-      if (files && files->table) spare_ = std::move(*files->table);
+      // An earlier "files" member is dropped unfinished: its keys, written
+      // over the bytes already read, are written over again.
       files.emplace();
       if (filesIsObject) {
         od::object object;
         error = value.get_object().get(object);
         if (!error) {
-          StatusTable::Builder builder(std::move(spare_));
+          StatusTable::Builder& builder = files->builder.emplace(std::move(spare_));
           if (previous != nullptr) builder.resemble(*previous);
           builder.expectFileOf(text.size());
-          error = readFiles(object, builder, *files);
+          builder.writeKeysOver(bytes);
+          error = readFiles(object, *files);
           if (error == simdjson::CAPACITY)
             return failure("le membre « files » est trop volumineux");
         }
@@ -343,11 +378,11 @@ Result<BadgeFile> BadgeFileDecoder::decode(const std::string& bytes, const Statu
   if (!rootIsString) return failure("le membre « root » n'est pas une chaîne");
   if (!files) return failure("le membre « files » est absent");
   if (!filesIsObject) return failure("le membre « files » n'est pas un objet");
-  if (!files->table) {
-    return failure("la valeur de « " + files->keyNotAString +
+  if (files->keyNotAString) {
+    return failure("la valeur de « " + *files->keyNotAString +
                    " » dans « files » n'est pas une chaîne");
   }
-  return BadgeFile{*std::move(root), *std::move(files->table)};
+  return BadgeFile{*std::move(root), std::move(*files->builder).finish()};
 }
 
 }  // namespace tessvik

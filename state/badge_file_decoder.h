@@ -3,8 +3,10 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "host/error.h"
+#include "host/flat_array.h"
 #include "state/badge_file.h"
 
 namespace tessvik {
@@ -32,12 +34,23 @@ class BadgeFileDecoder {
   // deeper than 1024 levels), not an object, "root" missing or not a string, "files"
   // missing or not an object, or a value of "files" that is not a string. A
   // member named twice counts as written last. A leading UTF-8 byte-order
-  // mark is skipped. `bytes` is read faster when its capacity leaves 64 bytes
-  // of room past its end.
-  Result<BadgeFile> decode(const std::string& bytes);
+  // mark is skipped.
+  //
+  // The bytes are the decoder's working memory: the table's keys are written
+  // over them, and on success the table may take `bytes` for its keys, which
+  // leaves `bytes` empty; otherwise `bytes` keeps its memory (for the next
+  // read) and holds nothing useful. So a file read for the first time costs
+  // no second copy of its keys. The bytes are read in place when the
+  // capacity of `bytes` leaves 64 bytes of room past its end (what
+  // FileSystem::readFileInto leaves), and copied first otherwise.
+  Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes);
   // The same, for a file whose previous state was `previous`: a table with
   // the same keys is built faster (see StatusTable::Builder::finish).
-  Result<BadgeFile> decode(const std::string& bytes, const StatusTable& previous);
+  Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes, const StatusTable& previous);
+
+  // The same, for bytes that stay as they are: they are copied first.
+  Result<BadgeFile> decode(std::string_view bytes);
+  Result<BadgeFile> decode(std::string_view bytes, const StatusTable& previous);
 
   // Takes a table that is no longer needed: the next decode builds its table
   // in that memory.
@@ -48,7 +61,10 @@ class BadgeFileDecoder {
   void releaseMemory();
 
  private:
-  Result<BadgeFile> decode(const std::string& bytes, const StatusTable* previous);
+  Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes, const StatusTable* previous);
+  Result<BadgeFile> decodeCopy(std::string_view bytes, const StatusTable* previous);
+  // `bytes` with at least simdjson's padding of room past their end.
+  Result<BadgeFile> decodePadded(FlatArray<char>& bytes, const StatusTable* previous);
 
   struct Working;  // the parser, and a padded copy of a file when needed
   std::unique_ptr<Working> working_;

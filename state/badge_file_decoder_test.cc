@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/file_system.h"
+
 namespace tessvik {
 namespace {
 
@@ -155,6 +161,60 @@ TEST(BadgeFileDecoder, CanonicallyEquivalentKeysAreOneItem) {
   ASSERT_TRUE(file);
   EXPECT_EQ(file.value().files.size(), 1u);
   EXPECT_EQ(file.value().files.find("caf\u00E9"), "synced");
+}
+
+// The bytes as the file system leaves them: room past the end.
+FlatArray<char> readBytes(std::string_view json) {
+  FlatArray<char> bytes;
+  bytes.reserve(json.size() + FileSystem::kReadSpare);
+  bytes.assign(json.data(), json.size());
+  return bytes;
+}
+
+TEST(BadgeFileDecoder, DecodingInPlaceWritesTheKeysOverTheBytesAndTakesThem) {
+  BadgeFileDecoder decoder;
+  // Escaped keys (shorter as text), a key written twice, and a first "files"
+  // member whose keys are written over, then again by the second one.
+  FlatArray<char> bytes = readBytes(
+      R"({"files":{"zz":"x"},"root":"/S","files":{"a\"q\\b":"synced","caf\u00e9":"error",)"
+      R"("a\"q\\b":"syncing","tail/of/the/file.txt":"synced"},"n":[1,2]})");
+  Result<BadgeFile> file = decoder.decodeInPlace(bytes);
+  ASSERT_TRUE(file) << file.error().description;
+  const StatusTable& files = file.value().files;
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files.keyAt(0), "a\"q\\b");
+  EXPECT_EQ(files.keyAt(1), "caf\u00E9");
+  EXPECT_EQ(files.keyAt(2), "tail/of/the/file.txt");
+  EXPECT_EQ(files.find("a\"q\\b"), "syncing");
+  EXPECT_EQ(files.find("cafe\u0301"), "error");
+  EXPECT_EQ(files.find("zz"), std::nullopt);
+  EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table
+
+  // A re-read whose keys change halfway: the first ones, shared until then,
+  // are written over the new bytes too.
+  bytes =
+      readBytes(R"({"root":"/S","files":{"a\"q\\b":"synced","caf\u00e9":"error","new":"synced"}})");
+  Result<BadgeFile> again = decoder.decodeInPlace(bytes, files);
+  ASSERT_TRUE(again) << again.error().description;
+  std::vector<std::pair<std::string, std::string>> changes;
+  again.value().files.diff(files, [&](std::string_view key, std::string_view status) {
+    changes.emplace_back(key, status);
+  });
+  EXPECT_EQ(changes, (std::vector<std::pair<std::string, std::string>>{
+                         {"a\"q\\b", "synced"}, {"new", "synced"}, {"tail/of/the/file.txt", ""}}));
+  EXPECT_EQ(again.value().files.find("caf\u00E9"), "error");
+}
+
+TEST(BadgeFileDecoder, AFileThatFailsLeavesItsBytesMemoryWithTheCaller) {
+  BadgeFileDecoder decoder;
+  for (const char* json :
+       {R"({"root":"/S","files":{"a":"synced"}} x)",
+        R"({"root":"/S","files":{"a":"synced","b":1}})", R"({"files":{"a":"synced"}})"}) {
+    FlatArray<char> bytes = readBytes(json);
+    const std::size_t capacity = bytes.capacity();
+    ASSERT_FALSE(decoder.decodeInPlace(bytes)) << json;
+    EXPECT_EQ(bytes.capacity(), capacity) << json;
+  }
 }
 
 TEST(BadgeFileDecoder, OneDecoderServesManyFilesIncludingUnpaddedOnes) {

@@ -60,9 +60,9 @@ std::optional<std::uint32_t> StatusTable::Keys::find(std::string_view key,
   }
 }
 
-bool StatusTable::Keys::index() {
+bool StatusTable::Keys::index(std::span<const std::uint32_t> hashes) {
   const std::size_t n = ends.size();
-  slots.assign(std::bit_ceil(std::max<std::size_t>(16, n * 2)), Slot{0, 0});
+  slots.assignZeros(std::bit_ceil(std::max<std::size_t>(16, n * 2)));
   const std::size_t mask = slots.size() - 1;
   // For a million keys the index takes 16 MiB, far more than the caches:
   // placing the keys in file order would miss the cache, and the TLB, at
@@ -74,14 +74,11 @@ bool StatusTable::Keys::index() {
   const int slotBits = std::countr_zero(slots.size());
   const int shift = std::max(0, slotBits - kRegionBits);
   const auto regionOf = [&](std::uint32_t hash) { return (hash & mask) >> shift; };
-  std::vector<std::uint32_t> hashes(n);
   std::vector<std::size_t> regionStart((slots.size() >> shift) + 1, 0);
-  for (std::size_t i = 0; i < n; ++i) {
-    hashes[i] = hashOf(at(i));
-    ++regionStart[regionOf(hashes[i]) + 1];
-  }
+  for (std::size_t i = 0; i < n; ++i) ++regionStart[regionOf(hashes[i]) + 1];
   for (std::size_t r = 1; r < regionStart.size(); ++r) regionStart[r] += regionStart[r - 1];
-  std::vector<Slot> byRegion(n);
+  FlatArray<Slot> byRegion;
+  byRegion.resizeForOverwrite(n);
   for (std::size_t i = 0; i < n; ++i) {
     byRegion[regionStart[regionOf(hashes[i])]++] =
         Slot{hashes[i], static_cast<std::uint32_t>(i + 1)};
@@ -186,15 +183,31 @@ void StatusTable::Builder::stopSharing() {
   sharing_ = false;
   ownReady_ = true;
   if (!own_) own_ = std::make_shared<Keys>();
-  reserveOrRelease(own_->bytes, expectedKeyBytes_);
+  // Recycled key memory is already touched: the keys are copied into it.
+  writingOver_ = over_ != nullptr && own_->bytes.capacity() == 0;
+  if (writingOver_) {
+    own_->bytes = FlatArray<char>();
+  } else {
+    reserveOrRelease(own_->bytes, expectedKeyBytes_);
+  }
   reserveOrRelease(own_->ends, expectedEntries_);
-  // The keys so far are `like_`'s first ones.
+  hashes_.clear();
+  hashes_.reserve(expectedEntries_);
+  // The keys so far are `like_`'s first ones. Written as text, they take no
+  // more bytes than they took in the file, before the key being added.
   const std::size_t matched = table_.size();
   if (matched > 0) {
     const Keys& theirs = *like_->keys_;
-    own_->bytes.assign(theirs.bytes.data(), theirs.ends[matched - 1]);
+    const std::uint32_t size = theirs.ends[matched - 1];
+    if (writingOver_) {
+      std::memcpy(over_->data(), theirs.bytes.data(), size);
+      overSize_ = size;
+    } else {
+      own_->bytes.assign(theirs.bytes.data(), size);
+    }
     own_->ends.assign(theirs.ends.data(), matched);
     own_->escaped = theirs.escaped;
+    for (std::size_t i = 0; i < matched; ++i) hashes_.push_back(hashOf(theirs.at(i)));
   }
 }
 
@@ -228,10 +241,23 @@ bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status,
   if (table_.size() >= kMaxEntries) return false;
   if (sharing_ || !ownReady_) stopSharing();
   Keys& keys = *own_;
-  if (keys.bytes.size() + key.size() > kMaxKeyBytes) return false;
+  const std::uint32_t hash = hashOf(key);
+  std::size_t end;
+  if (writingOver_) {
+    // The key's text ends where its bytes in the file end, or before: the
+    // bound only guards against a caller that broke its promise.
+    end = overSize_ + key.size();
+    if (end > over_->size() || end > kMaxKeyBytes) return false;
+    std::memmove(over_->data() + overSize_, key.data(), key.size());
+    overSize_ = end;
+  } else {
+    end = keys.bytes.size() + key.size();
+    if (end > kMaxKeyBytes) return false;
+    keys.bytes.append(key.data(), key.size());
+  }
   keys.escaped = keys.escaped || escaped;
-  keys.bytes.append(key.data(), key.size());
-  keys.ends.push_back(static_cast<std::uint32_t>(keys.bytes.size()));
+  keys.ends.push_back(static_cast<std::uint32_t>(end));
+  hashes_.push_back(hash);
   table_.statusOf_.push_back(intern(status));
   return true;
 }
@@ -252,17 +278,21 @@ void StatusTable::Builder::mergeRepeatedKeys() {
   }
   Keys merged;
   FlatArray<std::uint32_t> statusOf;
+  FlatArray<std::uint32_t> hashes;
   merged.ends.reserve(kept.size());
   statusOf.reserve(kept.size());
+  hashes.reserve(kept.size());
   for (std::uint32_t i : kept) {
     const std::string_view key = keys.at(i);
     merged.bytes.append(key.data(), key.size());
     merged.ends.push_back(static_cast<std::uint32_t>(merged.bytes.size()));
     statusOf.push_back(table_.statusOf_[i]);
+    hashes.push_back(hashes_[i]);
   }
   merged.escaped = keys.escaped;
   keys = std::move(merged);
   table_.statusOf_ = std::move(statusOf);
+  hashes_ = std::move(hashes);
 }
 
 StatusTable StatusTable::Builder::finish() && {
@@ -270,17 +300,22 @@ StatusTable StatusTable::Builder::finish() && {
     table_.keys_ = like_->keys_;
   } else if (!table_.empty()) {
     if (sharing_) stopSharing();
+    if (writingOver_) {
+      over_->resizeForOverwrite(overSize_);
+      own_->bytes = std::move(*over_);
+    }
     // The arrays were sized for the most the file could hold.
     shrinkIfMuchLarger(own_->bytes);
     shrinkIfMuchLarger(own_->ends);
     // Keys that toNfc makes equal are exactly those sameKey finds equal, so
     // once merged they index without a clash.
-    if (!own_->index()) {
+    if (!own_->index(hashes_)) {
       mergeRepeatedKeys();
-      own_->index();
+      own_->index(hashes_);
     }
     table_.keys_ = std::move(own_);
   }
+  hashes_ = FlatArray<std::uint32_t>();
   shrinkIfMuchLarger(table_.statusOf_);
   statusIds_.clear();
   lastStatus_ = kNone;
@@ -288,6 +323,9 @@ StatusTable StatusTable::Builder::finish() && {
   like_ = nullptr;
   sharing_ = false;
   likeEscaped_ = false;
+  over_ = nullptr;
+  writingOver_ = false;
+  overSize_ = 0;
   return std::move(table_);
 }
 

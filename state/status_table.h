@@ -31,7 +31,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "state/flat_array.h"
+#include "host/flat_array.h"
 
 namespace tessvik {
 namespace detail {
@@ -111,7 +111,7 @@ class StatusTable {
   struct Keys {
     FlatArray<char> bytes;
     FlatArray<std::uint32_t> ends;  // end of key i in `bytes`
-    std::vector<Slot> slots;        // a power of two, at most half in use
+    FlatArray<Slot> slots;          // a power of two, at most half in use
     // Some key was written with escapes in its file, so a key's bytes in
     // the file may differ from its text here.
     bool escaped = false;
@@ -122,9 +122,9 @@ class StatusTable {
     }
     // The entry whose key is canonically equal to `key`, if any.
     std::optional<std::uint32_t> find(std::string_view key, std::uint32_t hash) const;
-    // Fills `slots`; false, leaving them incomplete, if two keys are
-    // canonically equal.
-    bool index();
+    // Fills `slots` from the keys' hashes (hashOf, one per key); false,
+    // leaving them incomplete, if two keys are canonically equal.
+    bool index(std::span<const std::uint32_t> hashes);
   };
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
@@ -163,6 +163,17 @@ class StatusTable::Builder {
   // rather than copied, and the table shares them. Call before add();
   // `like` must outlive the builder.
   void resemble(const StatusTable& like);
+  // Announces that the keys to come lie in order in `source`, the bytes they
+  // are read from: each key added is no longer than the bytes it takes
+  // there, which begin at or after the end of the previous key's, and the
+  // caller reads nothing of `source` before the end of a key once it has
+  // added it. The keys are then written over the front of `source`, and
+  // finish() takes `source` for them (leaving it empty), rather than copying
+  // them into fresh memory: for a file read for the first time, touching
+  // that memory costs about as much as parsing the file. Not so when the
+  // builder was given a recycled table's key memory, which is already
+  // touched. Call before add(); `source` must outlive the builder.
+  void writeKeysOver(FlatArray<char>& source) { over_ = &source; }
   // Announces that the keys come from a file of `fileBytes` bytes, so that
   // the arrays are allocated once: sized for `like`'s keys if there is one,
   // else for as many keys as such a file could hold (address space that is
@@ -222,6 +233,11 @@ class StatusTable::Builder {
 
   StatusTable table_;
   std::shared_ptr<Keys> own_;  // the keys, once not shared with `like_`
+  // The buffer the keys may be written over (writeKeysOver), whether they
+  // are, and how many bytes of it they take so far.
+  FlatArray<char>* over_ = nullptr;
+  bool writingOver_ = false;
+  std::size_t overSize_ = 0;
   const StatusTable* like_ = nullptr;
   bool sharing_ = false;      // every key so far is `like_`'s at the same place
   bool likeEscaped_ = false;  // `like_` has keys written with escapes
@@ -233,6 +249,9 @@ class StatusTable::Builder {
   std::uint32_t likeOffset_ = 0;
   std::size_t expectedEntries_ = 0;
   std::size_t expectedKeyBytes_ = 0;
+  // hashOf each key of the table's own, taken as it is added, while its
+  // bytes are in cache: the index is built from these at the end.
+  FlatArray<std::uint32_t> hashes_;
   // Status text -> index, once there are too many statuses to scan.
   std::unordered_map<std::string, std::uint32_t> statusIds_;
   std::uint32_t lastStatus_ = kNone;

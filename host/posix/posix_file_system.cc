@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 namespace tessvik {
 namespace {
@@ -60,12 +61,13 @@ Result<FileTime> PosixFileSystem::modificationTime(const std::string& path) {
 }
 
 Result<std::string> PosixFileSystem::readFile(const std::string& path) {
-  std::string bytes;
+  FlatArray<char> bytes;
   if (std::optional<Error> error = readFileInto(path, bytes)) return *std::move(error);
-  return bytes;
+  return std::string(bytes.data(), bytes.size());
 }
 
-std::optional<Error> PosixFileSystem::readFileInto(const std::string& path, std::string& bytes) {
+std::optional<Error> PosixFileSystem::readFileInto(const std::string& path,
+                                                   FlatArray<char>& bytes) {
   // O_NONBLOCK: opening a FIFO with no writer must not wait for one. Whatever
   // is not a regular file is refused before any read.
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -79,29 +81,30 @@ std::optional<Error> PosixFileSystem::readFileInto(const std::string& path, std:
   }
 
   // The writer may grow the file while we read: read to the end, within the
-  // bound, with room to see it grow. Growing a string writes zeros past its
-  // old size only, so a buffer that held this file before is not written
-  // twice. The spare capacity past the end lets the JSON parser read in
-  // place.
-  constexpr std::size_t kSpare = 64;
-  const std::size_t room = static_cast<std::size_t>(st.st_size) + 4096;
-  if (bytes.size() < room) bytes.resize(room);
-  std::size_t size = 0;
-  for (;;) {
-    if (size == bytes.size()) {
-      if (bytes.size() >= kMaxFileSize) return errorFromErrno(EFBIG, "read", path);
-      bytes.resize(bytes.size() * 2);
+  // bound, with room to see it grow. The buffer is not cleared first: read()
+  // writes every byte that counts, and a fresh buffer of tens of megabytes
+  // is then written once, not twice.
+  try {
+    bytes.resizeForOverwrite(static_cast<std::size_t>(st.st_size) + 4096);
+    std::size_t size = 0;
+    for (;;) {
+      if (size == bytes.size()) {
+        if (bytes.size() >= kMaxFileSize) return errorFromErrno(EFBIG, "read", path);
+        bytes.resizeForOverwrite(bytes.size() * 2);
+      }
+      const ssize_t n = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return errorFromErrno(errno, "read", path);
+      }
+      if (n == 0) break;
+      size += static_cast<std::size_t>(n);
     }
-    const ssize_t n = ::read(fd.get(), bytes.data() + size, bytes.size() - size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errorFromErrno(errno, "read", path);
-    }
-    if (n == 0) break;
-    size += static_cast<std::size_t>(n);
+    bytes.reserve(size + kReadSpare);
+    bytes.resizeForOverwrite(size);
+  } catch (const std::bad_alloc&) {
+    return errorFromErrno(ENOMEM, "read", path);
   }
-  if (bytes.capacity() - size < kSpare) bytes.reserve(size + kSpare);
-  bytes.resize(size);
   return std::nullopt;
 }
 

@@ -10,7 +10,7 @@ class PosixFileSystem final : public FileSystem {
   Result<std::vector<std::string>> listFolder(const std::string& path) override;
   Result<FileTime> modificationTime(const std::string& path) override;
   Result<std::string> readFile(const std::string& path) override;
-  std::optional<Error> readFileInto(const std::string& path, std::string& bytes) override;
+  std::optional<Error> readFileInto(const std::string& path, FlatArray<char>& bytes) override;
 };
 
 }  // namespace tessvik

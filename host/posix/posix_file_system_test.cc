@@ -46,15 +46,24 @@ TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeep) {
   EXPECT_NE(missing.error().printed, missing.error().description);
 }
 
-TEST_F(PosixFileSystemTest, ReadsWholeFilesWithRoomForTheParser) {
+TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithRoomForTheParser) {
   const std::string big(300000, 'x');
   write("big.json", big);
-  Result<std::string> bytes = fs_.readFile(path("big.json"));
-  ASSERT_TRUE(bytes);
-  EXPECT_EQ(bytes.value(), big);
-  EXPECT_GE(bytes.value().capacity() - bytes.value().size(), 64u);
+  write("small.json", "{\"a\":1}");
   write("empty.json", "");
-  EXPECT_EQ(fs_.readFile(path("empty.json")).value(), "");
+  EXPECT_EQ(fs_.readFile(path("big.json")).value(), big);
+  // One buffer for every read: a shorter file after a longer one leaves
+  // nothing of the longer one inside the content.
+  FlatArray<char> bytes;
+  for (const auto& [name, content] : {std::pair<std::string, std::string>{"big.json", big},
+                                      {"small.json", "{\"a\":1}"},
+                                      {"empty.json", ""},
+                                      {"big.json", big}}) {
+    ASSERT_EQ(fs_.readFileInto(path(name), bytes), std::nullopt) << name;
+    EXPECT_EQ(std::string_view(bytes.data(), bytes.size()), content) << name;
+    EXPECT_GE(bytes.capacity() - bytes.size(), FileSystem::kReadSpare) << name;
+  }
+  EXPECT_TRUE(fs_.readFileInto(path("missing.json"), bytes).has_value());
 }
 
 TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlocking) {

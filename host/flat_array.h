@@ -1,6 +1,8 @@
 // A growable array of plain values in one block from malloc: a vector for
-// the status table's large arrays (tens of megabytes for a million items)
-// whose growing and shrinking move nothing. The C library grows or shrinks
+// large arrays (a badge state file read whole, the status table's keys: tens
+// of megabytes for a million items) whose growing and shrinking move
+// nothing, and whose new elements are not written until the caller writes
+// them. The C library grows or shrinks
 // a large block by remapping its pages (realloc), where std::vector would
 // allocate a second block, touch every page of it and copy: for a table
 // built once and held for hours, that is a second full write of the keys,
@@ -22,7 +24,7 @@
 namespace tessvik {
 
 template <class T>
-  requires std::is_trivially_copyable_v<T>
+requires std::is_trivially_copyable_v<T>
 class FlatArray {
  public:
   FlatArray() = default;
@@ -52,15 +54,39 @@ class FlatArray {
   // memory, so a generous reserve is cheap. Throws std::bad_alloc when the
   // system refuses, as std::vector would.
   void reserve(std::size_t n) {
-    if (n > capacity_) resize(n);
+    if (n > capacity_) reallocate(n);
+  }
+  // Makes the size `n`. Elements past the old size are left as the memory
+  // holds them, for the caller to write (a file's bytes are read into them):
+  // fresh pages are not written twice.
+  void resizeForOverwrite(std::size_t n) {
+    reserve(n);
+    size_ = n;
+  }
+  // Makes the size `n`, every element all zero bits. Memory fresh from the
+  // system is zero already: a block too small is given up and a new one
+  // taken with calloc, which leaves such memory untouched until it is used.
+  void assignZeros(std::size_t n) {
+    if (n > capacity_) {
+      data_.reset();
+      size_ = capacity_ = 0;
+      if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
+      T* zeros = static_cast<T*>(std::calloc(n, sizeof(T)));
+      if (zeros == nullptr) throw std::bad_alloc();
+      data_.reset(zeros);
+      capacity_ = n;
+    } else if (n > 0) {
+      std::memset(data_.get(), 0, n * sizeof(T));
+    }
+    size_ = n;
   }
   void push_back(const T& value) {
-    if (size_ == capacity_) resize(capacity_ < 16 ? 16 : capacity_ * 2);
+    if (size_ == capacity_) reallocate(capacity_ < 16 ? 16 : capacity_ * 2);
     data_.get()[size_++] = value;
   }
   void append(const T* values, std::size_t n) {
     if (n == 0) return;
-    if (capacity_ - size_ < n) resize(std::max(size_ + n, capacity_ * 2));
+    if (capacity_ - size_ < n) reallocate(std::max(size_ + n, capacity_ * 2));
     std::memcpy(data_.get() + size_, values, n * sizeof(T));
     size_ += n;
   }
@@ -71,14 +97,14 @@ class FlatArray {
   void clear() { size_ = 0; }
   // Gives back the room past the end.
   void shrinkToFit() {
-    if (capacity_ > size_) resize(size_);
+    if (capacity_ > size_) reallocate(size_);
   }
 
  private:
   struct Free {
     void operator()(T* p) const { std::free(p); }
   };
-  void resize(std::size_t capacity) {
+  void reallocate(std::size_t capacity) {
     if (capacity == 0) {
       data_.reset();
       capacity_ = 0;
