@@ -40,12 +40,14 @@ using Utf16Scratch = Scratch<UChar, 256>;
 using Utf8Scratch = Scratch<char, 512>;
 
 // UTF-8 -> UTF-16 with U+FFFD for ill-formed input, into `out` (sized to
-// s.size(): never more UTF-16 units than bytes). Returns the length.
-int32_t toUtf16(std::string_view s, UChar* out, int32_t capacity) {
+// s.size(): never more UTF-16 units than bytes). Returns the length, and
+// counts the substitutions into `substitutions` if given.
+int32_t toUtf16(std::string_view s, UChar* out, int32_t capacity,
+                int32_t* substitutions = nullptr) {
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strFromUTF8WithSub(out, capacity, &length, s.data(), static_cast<int32_t>(s.size()), 0xFFFD,
-                       nullptr, &status);
+                       substitutions, &status);
   return U_SUCCESS(status) ? length : 0;
 }
 
@@ -82,12 +84,15 @@ bool allBelowCombiningMarks(std::string_view s) {
   return true;
 }
 
-// Whether ICU's quick check says `s` is in NFC for certain.
+// Whether `s` is well-formed UTF-8 that ICU's quick check says is in NFC
+// for certain.
 bool quickCheckSaysNfc(std::string_view s) {
   const UNormalizer2* n = nfc();
   if (n == nullptr) return false;
   Utf16Scratch wide(s.size());
-  const int32_t length = toUtf16(s, wide.data(), wide.capacity());
+  int32_t substitutions = 0;
+  const int32_t length = toUtf16(s, wide.data(), wide.capacity(), &substitutions);
+  if (substitutions != 0) return false;
   UErrorCode status = U_ZERO_ERROR;
   const UNormalizationCheckResult r = unorm2_quickCheck(n, wide.data(), length, &status);
   return U_SUCCESS(status) && r == UNORM_YES;
@@ -271,7 +276,9 @@ std::uint64_t canonicalHash(std::string_view s) {
   // which ill-formed bytes became U+FFFD: only well-formed text known to be
   // in NFC is its own NFC form.
   const HashedBytes bytes = hashBytes(s);
-  if (bytes.ascii || (isKnownNfc(s) && isValidUtf8(s))) return bytes.hash;
+  if (bytes.ascii) return bytes.hash;
+  // The quick check's conversion already refuses ill-formed bytes.
+  if (allBelowCombiningMarks(s) ? isValidUtf8(s) : quickCheckSaysNfc(s)) return bytes.hash;
   return withNfc(s, [](std::string_view normal) { return byteHash(normal); });
 }
 

@@ -33,6 +33,13 @@ TEST(Unicode, AMarkHashesAsItsCompositionWhereverItStands) {
           << before << " " << after;
     }
   }
+  // Ill-formed bytes hash as the U+FFFD that comparisons see, whatever the
+  // script around them.
+  for (const char* text : {"caf\u00E9", "\u0414\u043E\u043A", "\u5199\u771F", "plain"}) {
+    EXPECT_EQ(canonicalHash(std::string(text) + "\xFF"),
+              canonicalHash(std::string(text) + "\uFFFD"))
+        << text;
+  }
 }
 
 TEST(Unicode, NfcCheckAndIllFormedBytes) {
