@@ -146,6 +146,22 @@ TEST(BadgeFileDecoder, EscapesAreDecodedAndAByteOrderMarkIsSkipped) {
   EXPECT_EQ(file.value().files.keyAt(0), "caf\u00E9 \"q\"");
 }
 
+TEST(BadgeFileDecoder, AnEscapeIsSeenWhereverItStandsInAKeyOrAStatus) {
+  for (std::size_t length = 0; length < 20; ++length) {
+    for (std::size_t at = 0; at <= length; ++at) {
+      std::string written(length, 'k');
+      written.insert(at, "\\/");
+      std::string text(length, 'k');
+      text.insert(at, "/");
+      Result<BadgeFile> file =
+          decode(R"({"root":"/S","files":{")" + written + R"(":")" + written + R"("}})");
+      ASSERT_TRUE(file) << written;
+      EXPECT_EQ(file.value().files.keyAt(0), text);
+      EXPECT_EQ(file.value().files.statusAt(0), text);
+    }
+  }
+}
+
 TEST(BadgeFileDecoder, AMemberWrittenTwiceCountsAsWrittenLast) {
   Result<BadgeFile> file =
       decode(R"({"root":"/A","files":{"a":"x"},"root":"/B","files":{"k":"syncing","k":"synced"}})");
