@@ -1,6 +1,6 @@
 // Reloading a badge state file of a million items, and the memory its state
-// holds. Floor: simdjson's bare DOM parse of the same bytes, with a parser
-// kept warm between parses.
+// holds. Floor: simdjson's bare DOM parse of the same bytes, by a parser kept
+// warm between parses for a re-read, by a fresh parser for a first load.
 #include <fcntl.h>
 #include <simdjson.h>
 #include <unistd.h>
@@ -116,9 +116,11 @@ void BM_RereadOneChanged(benchmark::State& state) {
 BENCHMARK(BM_RereadOneChanged)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 
 // (4) The first load: the extension starts on the file and pushes every item
-// to a controller that does nothing. Reported against both floors: the warm
-// parse (`ratio`) and the parse by a fresh parser (`ratio_fresh`), since a
-// first load, like the latter, writes only memory it has never touched.
+// to a controller that does nothing. A first load writes only memory it has
+// never touched, so its floor is the parse by a parser made for it, which
+// pays for the same (`floor_ms`, `ratio`), as the re-reads, whose memory is
+// kept from the last read, are set beside a parser kept warm. That warm
+// parse is reported too (`warm_floor_ms`, `ratio_warm`).
 void BM_FirstLoad(benchmark::State& state) {
   TemporaryHome home;
   home.write(kName, millionItems().json);
@@ -142,8 +144,8 @@ void BM_FirstLoad(benchmark::State& state) {
   if (pushes != kEntries * static_cast<std::size_t>(state.iterations())) {
     state.SkipWithError("the first load did not push every item once");
   }
-  paired.report(state, 3.0, 1e3, "floor_ms");
-  pairedFresh.report(state, 3.0, 1e3, "fresh_floor_ms", "ratio_fresh");
+  pairedFresh.report(state, 3.0, 1e3, "floor_ms");
+  paired.report(state, 3.0, 1e3, "warm_floor_ms", "ratio_warm");
 }
 BENCHMARK(BM_FirstLoad)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2);
 

@@ -17,7 +17,9 @@
 //    of copying them, and shares them; the diff of two such tables compares
 //    statuses only;
 //  - nothing is allocated per entry, and the memory of a table no longer
-//    needed can be handed to the next one (Builder).
+//    needed can be handed to the next one (Builder); with none, the keys are
+//    written over the bytes they were read from, and that buffer becomes the
+//    table's (Builder::writeKeysOver).
 #pragma once
 
 #include <algorithm>
