@@ -183,27 +183,23 @@ void StatusTable::Builder::stopSharing() {
   sharing_ = false;
   ownReady_ = true;
   if (!own_) own_ = std::make_shared<Keys>();
-  // Recycled key memory is already touched: the keys are copied into it.
-  writingOver_ = over_ != nullptr && own_->bytes.capacity() == 0;
-  if (writingOver_) {
-    own_->bytes = FlatArray<char>();
-  } else {
-    reserveOrRelease(own_->bytes, expectedKeyBytes_);
-  }
-  reserveOrRelease(own_->ends, expectedEntries_);
-  hashes_.clear();
-  hashes_.reserve(expectedEntries_);
   // The keys so far are `like_`'s first ones. Written as text, they take no
   // more bytes than they took in the file, before the key being added.
   const std::size_t matched = table_.size();
+  const std::size_t matchedBytes = matched > 0 ? like_->keys_->ends[matched - 1] : 0;
+  // Recycled key memory is already touched: the keys are copied into it.
+  writingOver_ = over_ != nullptr && own_->bytes.capacity() == 0 && matchedBytes <= over_->size();
+  if (!writingOver_) reserveOrRelease(own_->bytes, expectedKeyBytes_);
+  reserveOrRelease(own_->ends, expectedEntries_);
+  hashes_.clear();
+  hashes_.reserve(expectedEntries_);
   if (matched > 0) {
     const Keys& theirs = *like_->keys_;
-    const std::uint32_t size = theirs.ends[matched - 1];
     if (writingOver_) {
-      std::memcpy(over_->data(), theirs.bytes.data(), size);
-      overSize_ = size;
+      std::memcpy(over_->data(), theirs.bytes.data(), matchedBytes);
+      overSize_ = matchedBytes;
     } else {
-      own_->bytes.assign(theirs.bytes.data(), size);
+      own_->bytes.assign(theirs.bytes.data(), matchedBytes);
     }
     own_->ends.assign(theirs.ends.data(), matched);
     own_->escaped = theirs.escaped;
