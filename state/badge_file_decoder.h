@@ -36,11 +36,11 @@ class BadgeFileDecoder {
   // member named twice counts as written last. A leading UTF-8 byte-order
   // mark is skipped.
   //
-  // The bytes are the decoder's working memory: the table's keys are written
-  // over them, and on success the table may take `bytes` for its keys, which
-  // leaves `bytes` empty; otherwise `bytes` keeps its memory (for the next
-  // read) and holds nothing useful. So a file read for the first time costs
-  // no second copy of its keys. The bytes are read in place when the
+  // The bytes are the decoder's working memory: it may write the table's
+  // keys over them, and on success the table may take `bytes` for its keys,
+  // which leaves `bytes` empty; otherwise `bytes` keeps its memory (for the
+  // next read) and holds nothing useful. So a file read for the first time
+  // costs no second copy of its keys. The bytes are read in place when the
   // capacity of `bytes` leaves 64 bytes of room past its end (what
   // FileSystem::readFileInto leaves), and copied first otherwise.
   Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes);
