@@ -2,11 +2,11 @@
 // large arrays (a badge state file read whole, the status table's keys: tens
 // of megabytes for a million items) whose growing and shrinking move
 // nothing, and whose new elements are not written until the caller writes
-// them. The C library grows or shrinks
-// a large block by remapping its pages (realloc), where std::vector would
-// allocate a second block, touch every page of it and copy: for a table
-// built once and held for hours, that is a second full write of the keys,
-// just to give back the room reserved for the largest file.
+// them. The C library grows or shrinks a large block by remapping its pages
+// (realloc), where std::vector would allocate a second block, touch every
+// page of it and copy: for a table built once and held for hours, that is a
+// second full write of the keys, just to give back the room reserved for the
+// largest file.
 //
 // Only for trivially copyable types. Not thread-safe.
 #pragma once
