@@ -6,4 +6,4 @@ cd "$(dirname "$0")"
 scripts/install-deps.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build --target tessvik-finder >/dev/null
-exec build/tools/tessvik-finder "$@"
+exec build/bin/tessvik-finder "$@"

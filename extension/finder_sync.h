@@ -12,7 +12,7 @@
 
 #include "extension/real_home.h"
 #include "host/file_system.h"
-#include "host/file_url.h"
+#include "base/file_url.h"
 #include "host/host.h"
 #include "host/menu.h"
 #include "host/run_loop.h"

@@ -10,8 +10,4 @@ inline constexpr const char* kCannotList = "lecture impossible : %{public}s";
 inline constexpr const char* kUnreadableState = "état illisible (%{public}s) : %{public}s";
 inline constexpr const char* kStateLoaded = "état chargé : %ld élément(s) sous %{public}s";
 
-// The logger's identity.
-inline constexpr const char* kLogSubsystem = "com.tessvik.tessvik.finder";
-inline constexpr const char* kLogCategory = "badges";
-
 }  // namespace tessvik::messages

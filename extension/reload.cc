@@ -9,6 +9,10 @@
 
 namespace tessvik {
 
+// The file system leaves room past the bytes it reads for the decoder to read
+// them in place.
+static_assert(FileSystem::kReadSpare >= BadgeFileDecoder::kPadding);
+
 void FinderSync::reload() {
   const FileUrl dir = stateDir();
   Result<std::vector<std::string>> listing = host_.fileSystem.listFolder(dir.path());

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "fuzz/reference.h"
-#include "host/file_url.h"
+#include "base/file_url.h"
 #include "state/status_table.h"
 #include "text/path_match.h"
 #include "text/unicode.h"

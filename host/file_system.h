@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "host/error.h"
-#include "host/flat_array.h"
+#include "base/error.h"
+#include "base/flat_array.h"
 
 namespace tessvik {
 

@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/file_url.h"
+#include "base/file_url.h"
 #include "host/symbol_image.h"
 
 namespace tessvik {

@@ -11,6 +11,12 @@ namespace tessvik {
 
 enum class LogLevel { kDefault, kError };
 
+// Whose messages a logger writes: the host gives its logger the identity.
+struct LogIdentity {
+  const char* subsystem;  // a reverse-DNS identifier
+  const char* category;
+};
+
 // One argument of a message: text for "%{public}s", a count for "%ld".
 using LogArgument = std::variant<std::string_view, long>;
 

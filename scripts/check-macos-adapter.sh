@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Checks the macOS extension on Linux, where no macOS SDK exists:
-# - every Objective-C++ file of host/macos compiles and generates code (ARC,
+# - every Objective-C++ file of hosts/macos compiles and generates code (ARC,
 #   blocks, the Apple runtime's rules) with clang 14, against our stand-in
-#   declarations of the Apple API it uses (host/macos/check/sdk), with the
+#   declarations of the Apple API it uses (hosts/macos/check/sdk), with the
 #   project's warnings as errors;
 # - the principal class is known to the runtime as exactly FinderSync, derives
 #   from FIFinderSync, and implements exactly the calls the Finder makes;
@@ -18,14 +18,14 @@ out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 
 flags=(-x objective-c++ -std=c++20 -fobjc-arc -fblocks -fobjc-runtime=macosx-12.0
-       -isystem host/macos/check/sdk -I .
+       -isystem hosts/macos/check/sdk -I .
        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror
        -Wnullable-to-nonnull-conversion -Wundeclared-selector -Wobjc-missing-super-calls
        -Warc-repeated-use-of-weak -Wimplicit-retain-self -Wstrict-selector-match)
-for source in host/macos/*.mm; do
+for source in hosts/macos/*.mm; do
   clang++-14 "${flags[@]}" -S -o "$out/$(basename "$source" .mm).s" "$source"
 done
-echo "compiled: $(ls host/macos/*.mm | wc -l) Objective-C++ files"
+echo "compiled: $(ls hosts/macos/*.mm | wc -l) Objective-C++ files"
 
 # The principal class's methods, as the compiler emitted them.
 asm="$out/finder_sync_principal.s"
@@ -56,7 +56,7 @@ if ! grep -q '^	\.globl	OBJC_CLASS_\$_FinderSync$' "$asm" ||
 fi
 echo "principal class: FinderSync : FIFinderSync, with the Finder's five calls"
 
-python3 - host/macos/Info.plist host/macos/TessvikFinder.entitlements <<'PY'
+python3 - hosts/macos/Info.plist hosts/macos/TessvikFinder.entitlements <<'PY'
 import plistlib, sys
 
 info = plistlib.load(open(sys.argv[1], "rb"))

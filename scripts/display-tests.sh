@@ -2,7 +2,7 @@
 # Installs the display stack and the three file managers with their
 # extension -dev packages (Debian 12), builds the extension modules, and runs
 # the display tests: each file manager under Xvfb, showing the badges and
-# sharing an item (host/nautilus/display/display_test.py). Needs root, or
+# sharing an item (hosts/file_manager/display/display_test.py). Needs root, or
 # unprivileged user namespaces, for the test's namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -7,7 +7,6 @@
 #include <optional>
 #include <string>
 
-#include "host/file_system.h"
 
 namespace tessvik {
 namespace {
@@ -21,9 +20,7 @@ using simdjson::SUCCESS;
 // accepted or refused exactly as a reader that builds a tree would.
 constexpr int kMaxDepth = static_cast<int>(simdjson::DEFAULT_MAX_DEPTH);
 
-// What the file system leaves past the bytes it reads is enough for the
-// parser to read them in place.
-static_assert(FileSystem::kReadSpare >= simdjson::SIMDJSON_PADDING);
+static_assert(BadgeFileDecoder::kPadding >= simdjson::SIMDJSON_PADDING);
 
 std::string describe(error_code code) {
   switch (code) {

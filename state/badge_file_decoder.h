@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "host/error.h"
-#include "host/flat_array.h"
+#include "base/error.h"
+#include "base/flat_array.h"
 #include "state/badge_file.h"
 
 namespace tessvik {
@@ -24,6 +24,10 @@ namespace tessvik {
 // Not thread-safe: one decoder per thread.
 class BadgeFileDecoder {
  public:
+  // The room past the end of the bytes that the parser needs to read them
+  // in place (see decodeInPlace).
+  static constexpr std::size_t kPadding = 64;
+
   BadgeFileDecoder();
   ~BadgeFileDecoder();
   BadgeFileDecoder(BadgeFileDecoder&&) noexcept;

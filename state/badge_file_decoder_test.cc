@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "host/file_system.h"
 
 namespace tessvik {
 namespace {
@@ -182,7 +181,7 @@ TEST(BadgeFileDecoder, CanonicallyEquivalentKeysAreOneItem) {
 // The bytes as the file system leaves them: room past the end.
 FlatArray<char> readBytes(std::string_view json) {
   FlatArray<char> bytes;
-  bytes.reserve(json.size() + FileSystem::kReadSpare);
+  bytes.reserve(json.size() + BadgeFileDecoder::kPadding);
   bytes.assign(json.data(), json.size());
   return bytes;
 }

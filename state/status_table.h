@@ -33,7 +33,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/flat_array.h"
+#include "base/flat_array.h"
 
 namespace tessvik {
 namespace detail {

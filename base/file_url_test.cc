@@ -1,0 +1,46 @@
+// File URLs: the forms roots and items take before they are compared.
+#include "base/file_url.h"
+
+#include <gtest/gtest.h>
+
+namespace tessvik {
+namespace {
+
+TEST(FileUrl, StandardisingRemovesDotSegmentsAndRepeatedSlashes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"/Volumes/Data/Sync/", "/Volumes/Data/Sync"},
+      {"/Volumes/Data/Sync/./", "/Volumes/Data/Sync"},
+      {"/a/b/../c/./d", "/a/c/d"},
+      {"/a//b///c", "/a/b/c"},
+      {"/..", "/"},
+      {"/../../a", "/a"},
+      {"/", "/"},
+      {"/a/..", "/"},
+      {"/a/...", "/a/..."},
+      {"rel/../../x", "../x"},
+  };
+  for (const auto& [path, standard] : cases) {
+    const FileUrl url = FileUrl::fromPath(path, true);
+    EXPECT_EQ(url.standardized().path(), standard) << path;
+    std::string scratch;
+    EXPECT_EQ(url.standardizedPath(scratch), standard) << path;
+    EXPECT_EQ(url.standardized().standardized(), url.standardized()) << path;
+  }
+}
+
+TEST(FileUrl, FoldersEqualWithOrWithoutTheirTrailingSlash) {
+  EXPECT_EQ(FileUrl::fromPath("/a/", true), FileUrl::fromPath("/a", true));
+  EXPECT_NE(FileUrl::fromPath("/a/./", true), FileUrl::fromPath("/a", true));
+  EXPECT_NE(FileUrl::fromPath("/a", true), FileUrl::fromPath("/a", false));
+}
+
+TEST(FileUrl, AppendingJoinsPathComponents) {
+  const FileUrl root = FileUrl::fromPath("/Users/u/Sync/", true);
+  EXPECT_EQ(root.appending("docs/report.pdf").path(), "/Users/u/Sync/docs/report.pdf");
+  EXPECT_EQ(root.appending(""), root);
+  EXPECT_EQ(root.appending("dir/").path(), "/Users/u/Sync/dir");
+  EXPECT_EQ(FileUrl::fromPath("/", true).appending("x").path(), "/x");
+}
+
+}  // namespace
+}  // namespace tessvik

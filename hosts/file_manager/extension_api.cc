@@ -1,0 +1,114 @@
+// The C boundary: the real services of a file manager's process, and the
+// extension made from them. Every entry point catches everything.
+#include "hosts/file_manager/extension_api.h"
+
+#include <glib.h>
+
+#include <exception>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "hosts/log_identity.h"
+#include "host/glib/glib_run_loop.h"
+#include "hosts/file_manager/file_manager_extension.h"
+#include "host/glib/gio_workspace.h"
+#include "host/glib/glib_logger.h"
+#include "hosts/file_manager/idle_refresher.h"
+#include "host/posix/posix_file_system.h"
+#include "host/posix/posix_user_database.h"
+
+struct TessvikExtension {
+  explicit TessvikExtension(TessvikInvalidateFunc invalidate) : refresher(invalidate) {}
+
+  tessvik::PosixFileSystem fileSystem;
+  tessvik::GlibRunLoop runLoop;
+  tessvik::GlibLogger logger{tessvik::kExtensionLog};
+  tessvik::PosixUserDatabase users;
+  tessvik::GioWorkspace workspace;
+  tessvik::IdleRefresher refresher;
+  // Last: it starts with every service in place, and ends first.
+  tessvik::FileManagerExtension extension{
+      tessvik::FileManagerServices{fileSystem, runLoop, logger, users, workspace, refresher}};
+};
+
+namespace {
+
+// An exception stops at this boundary: the file manager goes on, the call
+// does nothing, and the log says why.
+void logEscapedException() noexcept {
+  const char* what = "inconnue";
+  try {
+    throw;
+  } catch (const std::exception& e) {
+    what = e.what();
+  } catch (...) {
+  }
+  g_log_structured(tessvik::kExtensionLog.subsystem, G_LOG_LEVEL_WARNING, "MESSAGE",
+                   "exception interceptée : %s", what);
+}
+
+}  // namespace
+
+extern "C" {
+
+TessvikExtension* tessvik_extension_new(TessvikInvalidateFunc invalidate) {
+  try {
+    return new TessvikExtension(invalidate);
+  } catch (...) {
+    logEscapedException();
+    return nullptr;
+  }
+}
+
+void tessvik_extension_free(TessvikExtension* extension) {
+  try {
+    delete extension;
+  } catch (...) {
+    logEscapedException();
+  }
+}
+
+char* tessvik_extension_emblem_for(TessvikExtension* extension, const char* path,
+                                   int is_directory) {
+  if (extension == nullptr || path == nullptr) return nullptr;
+  try {
+    std::optional<std::string> emblem = extension->extension.emblemFor(path, is_directory != 0);
+    return emblem ? g_strdup(emblem->c_str()) : nullptr;
+  } catch (...) {
+    logEscapedException();
+    return nullptr;
+  }
+}
+
+void tessvik_extension_menu_for_items(TessvikExtension* extension, TessvikAddMenuItemFunc add,
+                                      void* user_data) {
+  if (extension == nullptr || add == nullptr) return;
+  try {
+    for (const tessvik::FileManagerMenuItem& item : extension->extension.menuForItems()) {
+      add(user_data, item.name.c_str(), item.label.c_str(),
+          item.icon ? item.icon->c_str() : nullptr);
+    }
+  } catch (...) {
+    logEscapedException();
+  }
+}
+
+void tessvik_extension_activate(TessvikExtension* extension, const char* name,
+                                const char* const* paths, const int* is_directory, size_t count) {
+  if (extension == nullptr || name == nullptr) return;
+  try {
+    std::vector<tessvik::FileUrl> selection;
+    for (size_t i = 0; i < count; ++i) {
+      if (paths == nullptr || paths[i] == nullptr) continue;
+      selection.push_back(
+          tessvik::FileUrl::fromPath(paths[i], is_directory != nullptr && is_directory[i] != 0));
+    }
+    extension->extension.activate(name, std::move(selection));
+  } catch (...) {
+    logEscapedException();
+  }
+}
+
+}  // extern "C"

@@ -1,0 +1,76 @@
+// The extension as a Linux file manager hosts it: the FinderSync core on the
+// file manager's loop, with the emblem bookkeeping in front of it. What the
+// module shells call, in the file manager's terms: an item's emblem, the
+// context menu for the selected items, a chosen menu item.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "extension/finder_sync.h"
+#include "extension/real_home.h"
+#include "host/file_system.h"
+#include "host/logger.h"
+#include "hosts/file_manager/emblem_controller.h"
+#include "hosts/file_manager/emblem_images.h"
+#include "hosts/file_manager/item_refresher.h"
+#include "host/run_loop.h"
+#include "host/user_database.h"
+#include "host/workspace.h"
+
+namespace tessvik {
+
+// The platform services this host is made of. Non-owning: each must outlive
+// the FileManagerExtension made with it.
+struct FileManagerServices {
+  FileSystem& fileSystem;
+  RunLoop& runLoop;
+  Logger& logger;
+  UserDatabase& users;
+  Workspace& workspace;
+  ItemRefresher& refresher;
+};
+
+// One menu item as a file manager makes it: a name unique among all
+// extensions' items, the title shown, and an icon name (or none).
+struct FileManagerMenuItem {
+  std::string name;
+  std::string label;
+  std::optional<std::string> icon;
+  friend bool operator==(const FileManagerMenuItem&, const FileManagerMenuItem&) = default;
+};
+
+// Made once per process, on the file manager's main loop, and kept for the
+// life of the process (destroying it ends the extension: its timer then does
+// nothing). Main loop only. Nothing here throws but std::bad_alloc.
+class FileManagerExtension {
+ public:
+  // Starts the extension: start message, badges, first reload, timer.
+  explicit FileManagerExtension(const FileManagerServices& services);
+  FileManagerExtension(const FileManagerExtension&) = delete;
+  FileManagerExtension& operator=(const FileManagerExtension&) = delete;
+
+  // The emblem icon name for the item at `path` that the file manager shows,
+  // or nothing. See EmblemController::emblemForItem.
+  std::optional<std::string> emblemFor(const std::string& path, bool isDirectory);
+
+  // The items of the context menu for selected items.
+  std::vector<FileManagerMenuItem> menuForItems();
+
+  // The menu item called `name` was chosen while `selection` was selected
+  // (in the file manager's order). Unknown names do nothing.
+  void activate(std::string_view name, std::vector<FileUrl> selection);
+
+  // Prefix of every menu item name: the rest is the extension's action.
+  static constexpr std::string_view kMenuItemPrefix = "TessVik::";
+
+ private:
+  EmblemImages images_;
+  EmblemController controller_;
+  RealHome realHome_;
+  FinderSync extension_;  // last: it starts with the services above in place
+};
+
+}  // namespace tessvik

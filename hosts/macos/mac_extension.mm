@@ -1,0 +1,25 @@
+#include "hosts/macos/mac_extension.h"
+
+#include "hosts/macos/mac_conversions.h"
+
+namespace tessvik::macos {
+
+MacExtension::MacExtension()
+    : extension_(Host{controller_, images_, fileSystem_, runLoop_, logger_, users_, workspace_},
+                 realHome_),
+      fixedAnswers_(FixedAnswers::capture(extension_)) {}
+
+void MacExtension::requestBadgeIdentifier(NSURL* url) {
+  std::optional<FileUrl> item = toFileUrl(url);
+  if (!item) return;
+  MacFinderSyncController::Answering answering(controller_, url, *item);
+  extension_.requestBadgeIdentifier(*item);
+}
+
+std::optional<Menu> MacExtension::menu(long kind) {
+  const int asInt = static_cast<int>(kind);
+  if (asInt != kind) return std::nullopt;
+  return extension_.menu(asInt);
+}
+
+}  // namespace tessvik::macos

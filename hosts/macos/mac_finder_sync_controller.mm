@@ -1,0 +1,59 @@
+#include "hosts/macos/mac_finder_sync_controller.h"
+
+#include <utility>
+
+#include "hosts/macos/mac_conversions.h"
+#include "hosts/macos/mac_symbol_images.h"
+
+namespace tessvik::macos {
+
+void MacFinderSyncController::setBadgeImage(const SymbolImage& image, std::string_view label,
+                                            std::string_view identifier) {
+  NSImage* badge = makeSymbolImage(image);
+  NSString* badgeLabel = toNSString(label);
+  NSString* badgeIdentifier = toNSString(identifier);
+  if (badge == nil || badgeLabel == nil || badgeIdentifier == nil) return;
+  [FIFinderSyncController.defaultController setBadgeImage:badge
+                                                    label:badgeLabel
+                                       forBadgeIdentifier:badgeIdentifier];
+}
+
+void MacFinderSyncController::setBadgeIdentifier(std::string_view identifier, const FileUrl& url) {
+  NSString* badgeIdentifier = toNSString(identifier);
+  NSURL* item = requestUrl_ != nil && url == requestItem_ ? requestUrl_ : toNSURL(url);
+  if (badgeIdentifier == nil || item == nil) return;
+  [FIFinderSyncController.defaultController setBadgeIdentifier:badgeIdentifier forURL:item];
+}
+
+void MacFinderSyncController::setDirectoryUrls(const std::vector<FileUrl>& urls) {
+  NSMutableSet<NSURL*>* folders = [NSMutableSet setWithCapacity:urls.size()];
+  for (const FileUrl& url : urls) {
+    NSURL* folder = toNSURL(url);
+    if (folder != nil) [folders addObject:folder];
+  }
+  FIFinderSyncController.defaultController.directoryURLs = folders;
+}
+
+std::optional<std::vector<FileUrl>> MacFinderSyncController::selectedItemUrls() {
+  NSArray<NSURL*>* selected = [FIFinderSyncController.defaultController selectedItemURLs];
+  if (selected == nil) return std::nullopt;
+  std::vector<FileUrl> items;
+  items.reserve(selected.count);
+  for (NSURL* url in selected) {
+    if (std::optional<FileUrl> item = toFileUrl(url)) items.push_back(std::move(*item));
+  }
+  return items;
+}
+
+MacFinderSyncController::Answering::Answering(MacFinderSyncController& controller, NSURL* original,
+                                              FileUrl item)
+    : controller_(controller) {
+  controller_.requestUrl_ = original;
+  controller_.requestItem_ = std::move(item);
+}
+
+MacFinderSyncController::Answering::~Answering() {
+  controller_.requestUrl_ = nil;
+}
+
+}  // namespace tessvik::macos
