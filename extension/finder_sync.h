@@ -45,6 +45,12 @@ class FinderSync {
   // item outside every synced root and for a root folder itself.
   void requestBadgeIdentifier(const FileUrl& url);
 
+  // The badge identifier of the item at `url`, from memory, without telling
+  // the host: nothing for an item outside every synced root and for a root
+  // folder itself, "" for an item that its root does not list. The text
+  // stays valid until the next reload.
+  std::optional<std::string_view> badgeIdentifierFor(const FileUrl& url) const;
+
   // The menu for `kind` (the host's value): the share item for the items
   // menu, nothing for every other kind.
   std::optional<Menu> menu(int kind);

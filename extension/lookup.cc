@@ -25,15 +25,20 @@ void FinderSync::indexRoots() {
     roots_.push_back({folder.rootPath.summary(), &folder});
 }
 
-void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
+std::optional<std::string_view> FinderSync::badgeIdentifierFor(const FileUrl& url) const {
   // Standard ASCII paths, the common case, go through without allocating.
   std::string scratch;
   const text::ItemPath item(url.standardizedPath(scratch));
   std::optional<Match> match = lookup(item);
   // Outside every root, or a root folder itself: the host keeps what it shows.
-  if (!match || match->relativePath.empty()) return;
-  std::optional<std::string_view> status = match->folder->statuses->find(match->relativePath);
-  host_.controller.setBadgeIdentifier(status.value_or(std::string_view()), url);
+  if (!match || match->relativePath.empty()) return std::nullopt;
+  return match->folder->statuses->find(match->relativePath).value_or(std::string_view());
+}
+
+void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
+  if (std::optional<std::string_view> identifier = badgeIdentifierFor(url)) {
+    host_.controller.setBadgeIdentifier(*identifier, url);
+  }
 }
 
 }  // namespace tessvik
