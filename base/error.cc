@@ -49,20 +49,18 @@ std::string frenchReason(int err) {
 }  // namespace
 
 Error errorFromErrno(int err, std::string_view operation, std::string_view path) {
-  Error e;
-  e.code = err;
-  e.description = "« " + std::string(path) + " » : " + frenchReason(err);
-  e.printed = "Error(code: " + std::to_string(err) + ", operation: " + std::string(operation) +
-              ", path: \"" + std::string(path) + "\")";
-  return e;
+  return Error{err, std::string(operation), std::string(path),
+               "« " + std::string(path) + " » : " + frenchReason(err)};
 }
 
-Error decodingError(std::string description) {
-  Error e;
-  e.code = 0;
-  e.printed = "DecodingError(\"" + description + "\")";
-  e.description = std::move(description);
-  return e;
+Error inputError(std::string description) {
+  return Error{0, "", "", std::move(description)};
+}
+
+std::string Error::printed() const {
+  if (operation.empty()) return "InputError(\"" + description + "\")";
+  return "Error(code: " + std::to_string(code) + ", operation: " + operation + ", path: \"" + path +
+         "\")";
 }
 
 }  // namespace tessvik

@@ -1,6 +1,8 @@
-// Errors as small values, and the one result type the core uses.
+// Errors as small values, and the one result type that every fallible call
+// returns.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -12,28 +14,34 @@ namespace tessvik {
 // socket, a device), so reading it could block or never end.
 inline constexpr int kNotRegularFile = -1;
 
-// A failure reported by the platform or by a decoder. Never thrown.
+// A failure reported by the platform, or input that is not what it must be.
+// Never thrown: returned in a Result.
 struct Error {
-  // errno value (or kNotRegularFile) for system failures, 0 for decoding failures.
+  // errno value (or kNotRegularFile) for a system failure; 0 otherwise.
   int code = 0;
+  // The system call that failed ("opendir", "read"…) and the path it was
+  // given; both empty for a failure that is not the system's.
+  std::string operation;
+  std::string path;
   // French text for people: what goes into the log.
   std::string description;
-  // Full printed form, with the code, the operation and the path. Two failures
-  // with the same description but a different printed form are different errors.
-  std::string printed;
+
+  // The full printed form: every field. Two failures with the same
+  // description (EMFILE and ENFILE read alike in French) can differ here.
+  std::string printed() const;
 
   friend bool operator==(const Error&, const Error&) = default;
 };
 
 // Turns an errno value from `operation` on `path` into an Error whose
-// description is French (every text a user or the log sees is French).
+// description is French. The one place where errno becomes an Error.
 Error errorFromErrno(int err, std::string_view operation, std::string_view path);
 
-// A decoding failure: `description` is French; code is 0.
-Error decodingError(std::string description);
+// Input that is not what it must be: a badge state file that does not
+// decode, a mistaken command line. `description` is French.
+Error inputError(std::string description);
 
-// Either a value or an Error. Small by design: the core only asks ok(),
-// value() and error().
+// Either a value or an Error.
 template <class T>
 class [[nodiscard]] Result {
  public:
@@ -49,6 +57,21 @@ class [[nodiscard]] Result {
 
  private:
   std::variant<T, Error> v_;
+};
+
+// Success with nothing to return, or an Error.
+template <>
+class [[nodiscard]] Result<void> {
+ public:
+  Result() = default;
+  Result(Error error) : error_(std::move(error)) {}  // NOLINT: implicit by design
+
+  bool ok() const { return !error_; }
+  explicit operator bool() const { return ok(); }
+  const Error& error() const { return *error_; }
+
+ private:
+  std::optional<Error> error_;
 };
 
 }  // namespace tessvik

@@ -22,7 +22,7 @@ FinderSync::FinderSync(const Host& host, RealHome& realHome)
   // The run loop owns the timer; the callback reaches the object only through
   // a weak reference, so a released extension leaves a timer that does nothing.
   std::weak_ptr<Self> weak = self_;
-  timer_ = host_.runLoop.addRepeatingTimer(kPollInterval, [weak] {
+  host_.runLoop.addRepeatingTimer(kPollInterval, [weak] {
     if (std::shared_ptr<Self> self = weak.lock()) self->object->reload();
   });
 }

@@ -119,7 +119,6 @@ class FinderSync {
   std::map<std::string, Folder> folders_;
   // The roots of folders_, in its order.
   std::vector<RootEntry> roots_;
-  std::shared_ptr<Timer> timer_;
   std::string lastError_;
 
   // The timer's weak reference: the timer's callback holds a weak_ptr to this

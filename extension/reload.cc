@@ -9,18 +9,15 @@
 
 namespace tessvik {
 
-// The file system leaves room past the bytes it reads for the decoder to read
-// them in place.
-static_assert(FileSystem::kReadSpare >= BadgeFileDecoder::kPadding);
-
 void FinderSync::reload() {
   const FileUrl dir = stateDir();
   Result<std::vector<std::string>> listing = host_.fileSystem.listFolder(dir.path());
   if (!listing) {
     // The folder may stay missing for hours: say so once per distinct error.
     const Error& error = listing.error();
-    if (error.printed != lastError_) {
-      lastError_ = error.printed;
+    std::string printed = error.printed();
+    if (printed != lastError_) {
+      lastError_ = std::move(printed);
       host_.logger.log(LogLevel::kError, messages::kCannotList, {error.description});
     }
     return;
@@ -87,8 +84,9 @@ bool FinderSync::loadIfChanged(const std::string& name, const std::string& path)
 
   // The sync client may rewrite the file while we read it: a half-written file
   // fails to decode, the old state stays, and the next tick reads it again.
-  std::optional<Error> unread = host_.fileSystem.readFileInto(path, readBuffer_);
-  Result<BadgeFile> decoded = unread ? Result<BadgeFile>(*std::move(unread))
+  // Read with the room the decoder needs to read the bytes in place.
+  Result<void> read = host_.fileSystem.readFile(path, readBuffer_, BadgeFileDecoder::kPadding);
+  Result<BadgeFile> decoded = !read ? Result<BadgeFile>(read.error())
                               : held == folders_.end()
                                   ? decoder_.decodeInPlace(readBuffer_)
                                   : decoder_.decodeInPlace(readBuffer_, *held->second.statuses);

@@ -35,20 +35,16 @@ class FileSystem {
   // not followed. On failure (missing item, no permission), an Error.
   virtual Result<FileTime> modificationTime(const std::string& path) = 0;
 
-  // The whole content of the regular file at `path` (links followed).
-  // Never blocks and never reads endlessly: a folder, FIFO, socket or device
-  // is an Error, as is a file larger than kMaxFileSize.
-  virtual Result<std::string> readFile(const std::string& path) = 0;
-
-  // The same, into `bytes`, reusing its memory: a large file read again every
+  // The whole content of the regular file at `path` (links followed), read
+  // into `bytes`, whose memory is reused: a large file read again every
   // second then needs no fresh memory. On success, `bytes` holds the content
-  // and its capacity leaves at least kReadSpare bytes past the end (a JSON
-  // parser reads in place only with such room). On failure, the Error, and
-  // `bytes` holds nothing useful. Memory that cannot be had is an Error too.
-  virtual std::optional<Error> readFileInto(const std::string& path, FlatArray<char>& bytes);
-
-  // Room left past the end of what readFileInto() reads.
-  static constexpr std::size_t kReadSpare = 64;
+  // and its capacity leaves at least `spare` bytes past the end (a parser
+  // that reads in place may need such room). On failure, the Error, and
+  // `bytes` holds nothing useful. Never blocks and never reads endlessly: a
+  // folder, FIFO, socket or device is an Error, as is a file larger than
+  // kMaxFileSize, and memory that cannot be had.
+  virtual Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
+                                std::size_t spare) = 0;
 
   // Badge state files are small; this bound only stops a runaway one.
   static constexpr std::uint64_t kMaxFileSize = std::uint64_t{1} << 32;

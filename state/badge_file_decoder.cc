@@ -62,7 +62,7 @@ std::string describe(error_code code) {
 }
 
 Error failure(std::string description) {
-  return decodingError(std::move(description));
+  return inputError(std::move(description));
 }
 
 bool isBlank(char c) {

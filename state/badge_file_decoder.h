@@ -46,7 +46,7 @@ class BadgeFileDecoder {
   // next read) and holds nothing useful. So a file read for the first time
   // costs no second copy of its keys. The bytes are read in place when the
   // capacity of `bytes` leaves 64 bytes of room past its end (what
-  // FileSystem::readFileInto leaves), and copied first otherwise.
+  // FileSystem::readFile leaves when asked), and copied first otherwise.
   Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes);
   // The same, for a file whose previous state was `previous`: a table with
   // the same keys is built faster (see StatusTable::Builder::finish).

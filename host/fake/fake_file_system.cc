@@ -63,13 +63,17 @@ Result<FileTime> FakeFileSystem::modificationTime(const std::string& path) {
   return it->second.modified;
 }
 
-Result<std::string> FakeFileSystem::readFile(const std::string& path) {
+Result<void> FakeFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
+                                      std::size_t spare) {
   ++calls.readFile;
   auto it = nodes_.find(path);
   if (it == nodes_.end()) return errorFromErrno(ENOENT, "open", path);
   if (it->second.kind == Kind::kFolder) return errorFromErrno(EISDIR, "read", path);
   if (it->second.kind == Kind::kSpecial) return errorFromErrno(kNotRegularFile, "read", path);
-  return it->second.content;
+  const std::string& content = it->second.content;
+  bytes.reserve(content.size() + spare);
+  bytes.assign(content.data(), content.size());
+  return {};
 }
 
 Result<std::vector<std::string>> FaultyFileSystem::listFolder(const std::string& path) {
@@ -86,11 +90,12 @@ Result<FileTime> FaultyFileSystem::modificationTime(const std::string& path) {
   return inner_.modificationTime(path);
 }
 
-Result<std::string> FaultyFileSystem::readFile(const std::string& path) {
+Result<void> FaultyFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
+                                        std::size_t spare) {
   if (auto it = reads_.find(path); it != reads_.end()) {
     return errorFromErrno(it->second, "open", path);
   }
-  return inner_.readFile(path);
+  return inner_.readFile(path, bytes, spare);
 }
 
 }  // namespace tessvik

@@ -30,7 +30,8 @@ class FakeFileSystem : public FileSystem {
 
   Result<std::vector<std::string>> listFolder(const std::string& path) override;
   Result<FileTime> modificationTime(const std::string& path) override;
-  Result<std::string> readFile(const std::string& path) override;
+  Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
+                        std::size_t spare) override;
 
   Calls calls;
 
@@ -56,7 +57,8 @@ class FaultyFileSystem : public FileSystem {
 
   Result<std::vector<std::string>> listFolder(const std::string& path) override;
   Result<FileTime> modificationTime(const std::string& path) override;
-  Result<std::string> readFile(const std::string& path) override;
+  Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
+                        std::size_t spare) override;
 
  private:
   FileSystem& inner_;

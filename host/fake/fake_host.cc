@@ -45,16 +45,12 @@ std::optional<SymbolImage> FakeSymbolImages::withConfiguration(
   return out;
 }
 
-std::shared_ptr<Timer> ManualRunLoop::addRepeatingTimer(std::chrono::milliseconds,
-                                                        std::function<void()> tick) {
-  auto timer = std::make_shared<ManualTimer>();
-  timer->tick = std::move(tick);
-  timers_.push_back(timer);
-  return timer;
+void ManualRunLoop::addRepeatingTimer(std::chrono::milliseconds, std::function<void()> tick) {
+  timers_.push_back(std::move(tick));
 }
 
 void ManualRunLoop::fireTimers() {
-  for (const auto& timer : timers_) timer->tick();
+  for (const auto& tick : timers_) tick();
 }
 
 }  // namespace tessvik

@@ -79,17 +79,13 @@ class FakeSymbolImages : public SymbolImages {
 // A run loop whose timers fire only when the test says so.
 class ManualRunLoop : public RunLoop {
  public:
-  std::shared_ptr<Timer> addRepeatingTimer(std::chrono::milliseconds interval,
-                                           std::function<void()> tick) override;
+  void addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) override;
   // Fires every scheduled timer once, as one tick of the loop.
   void fireTimers();
   std::size_t timerCount() const { return timers_.size(); }
 
  private:
-  struct ManualTimer : Timer {
-    std::function<void()> tick;
-  };
-  std::vector<std::shared_ptr<ManualTimer>> timers_;
+  std::vector<std::function<void()>> timers_;
 };
 
 class FakeUserDatabase : public UserDatabase {

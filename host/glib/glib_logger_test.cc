@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-
 namespace tessvik {
 namespace {
 
@@ -17,26 +16,27 @@ struct Entry {
 
 TEST(GlibLoggerTest, EachMessageIsOneStructuredEntryWithTheExtensionsIdentity) {
   std::vector<Entry> entries;
-  GlibLogger logger({"com.example.tessvik", "badges"}, [&](GLogLevelFlags level, const GLogField* fields, gsize count) {
-    Entry entry{level, {}};
-    for (gsize i = 0; i < count; ++i) {
-      ASSERT_EQ(fields[i].length, -1);
-      entry.fields[fields[i].key] = static_cast<const char*>(fields[i].value);
-    }
-    entries.push_back(std::move(entry));
-  });
+  GlibLogger logger({"com.example.tessvik", "badges"},
+                    [&](GLogLevelFlags level, const GLogField* fields, gsize count) {
+                      Entry entry{level, {}};
+                      for (gsize i = 0; i < count; ++i) {
+                        ASSERT_EQ(fields[i].length, -1);
+                        entry.fields[fields[i].key] = static_cast<const char*>(fields[i].value);
+                      }
+                      entries.push_back(std::move(entry));
+                    });
   EXPECT_TRUE(logger.isEnabled(LogLevel::kError));
   EXPECT_TRUE(logger.isEnabled(LogLevel::kDefault));
 
-  logger.log(LogLevel::kDefault, "état chargé : %ld élément(s) sous %{public}s", {3L, std::string_view("/home/u/Sync")});
+  logger.log(LogLevel::kDefault, "état chargé : %ld élément(s) sous %{public}s",
+             {3L, std::string_view("/home/u/Sync")});
   logger.log(LogLevel::kError, "état illisible (%{public}s) : %{public}s",
              {std::string_view("badges.json"), std::string_view("fin de fichier inattendue")});
 
   ASSERT_EQ(entries.size(), 2u);
-  const std::map<std::string, std::string> identity{
-      {"GLIB_DOMAIN", "com.example.tessvik"},
-      {"TESSVIK_SUBSYSTEM", "com.example.tessvik"},
-      {"TESSVIK_CATEGORY", "badges"}};
+  const std::map<std::string, std::string> identity{{"GLIB_DOMAIN", "com.example.tessvik"},
+                                                    {"TESSVIK_SUBSYSTEM", "com.example.tessvik"},
+                                                    {"TESSVIK_CATEGORY", "badges"}};
   for (const Entry& entry : entries) {
     for (const auto& [key, value] : identity) EXPECT_EQ(entry.fields.at(key), value);
   }

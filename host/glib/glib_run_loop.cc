@@ -2,7 +2,7 @@
 
 namespace tessvik {
 
-struct GlibRunLoop::GlibTimer : Timer {
+struct GlibRunLoop::GlibTimer {
   GlibRunLoop* loop = nullptr;
   std::function<void()> tick;
   guint sourceId = 0;
@@ -21,9 +21,9 @@ GlibRunLoop::~GlibRunLoop() {
   g_main_context_unref(context_);
 }
 
-std::shared_ptr<Timer> GlibRunLoop::addRepeatingTimer(std::chrono::milliseconds interval,
-                                                      std::function<void()> tick) {
-  auto timer = std::make_shared<GlibTimer>();
+void GlibRunLoop::addRepeatingTimer(std::chrono::milliseconds interval,
+                                    std::function<void()> tick) {
+  auto timer = std::make_unique<GlibTimer>();
   timer->loop = this;
   timer->tick = std::move(tick);
   GSource* source = g_timeout_source_new(static_cast<guint>(interval.count()));
@@ -31,8 +31,7 @@ std::shared_ptr<Timer> GlibRunLoop::addRepeatingTimer(std::chrono::milliseconds 
   g_source_set_callback(source, &GlibRunLoop::onTimeout, timer.get(), nullptr);
   timer->sourceId = g_source_attach(source, context_);
   g_source_unref(source);
-  timers_.push_back(timer);
-  return timer;
+  timers_.push_back(std::move(timer));
 }
 
 gboolean GlibRunLoop::onTimeout(gpointer data) {

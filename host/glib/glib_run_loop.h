@@ -21,8 +21,7 @@ class GlibRunLoop final : public RunLoop {
   GlibRunLoop(const GlibRunLoop&) = delete;
   GlibRunLoop& operator=(const GlibRunLoop&) = delete;
 
-  std::shared_ptr<Timer> addRepeatingTimer(std::chrono::milliseconds interval,
-                                           std::function<void()> tick) override;
+  void addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) override;
 
   // Runs every timer's tick now, as the loop would when they fall due.
   void fireTimersNow();
@@ -36,7 +35,7 @@ class GlibRunLoop final : public RunLoop {
   static gboolean onTimeout(gpointer data);
 
   GMainContext* context_;
-  std::vector<std::shared_ptr<GlibTimer>> timers_;
+  std::vector<std::unique_ptr<GlibTimer>> timers_;
   std::function<void()> beforeTick_;
 };
 

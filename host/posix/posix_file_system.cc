@@ -43,7 +43,7 @@ Result<std::vector<std::string>> PosixFileSystem::listFolder(const std::string& 
   std::vector<std::string> names;
   for (;;) {
     errno = 0;
-    const struct dirent* entry = ::readdir(dir);
+    const struct dirent* entry = readDir_(dir);
     if (entry == nullptr) break;
     const std::string_view name = entry->d_name;
     if (name != "." && name != "..") names.emplace_back(name);
@@ -60,14 +60,8 @@ Result<FileTime> PosixFileSystem::modificationTime(const std::string& path) {
   return modificationOf(st);
 }
 
-Result<std::string> PosixFileSystem::readFile(const std::string& path) {
-  FlatArray<char> bytes;
-  if (std::optional<Error> error = readFileInto(path, bytes)) return *std::move(error);
-  return std::string(bytes.data(), bytes.size());
-}
-
-std::optional<Error> PosixFileSystem::readFileInto(const std::string& path,
-                                                   FlatArray<char>& bytes) {
+Result<void> PosixFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
+                                       std::size_t spare) {
   // O_NONBLOCK: opening a FIFO with no writer must not wait for one. Whatever
   // is not a regular file is refused before any read.
   Fd fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
@@ -100,12 +94,12 @@ std::optional<Error> PosixFileSystem::readFileInto(const std::string& path,
       if (n == 0) break;
       size += static_cast<std::size_t>(n);
     }
-    bytes.reserve(size + kReadSpare);
+    bytes.reserve(size + spare);
     bytes.resizeForOverwrite(size);
   } catch (const std::bad_alloc&) {
     return errorFromErrno(ENOMEM, "read", path);
   }
-  return std::nullopt;
+  return {};
 }
 
 }  // namespace tessvik

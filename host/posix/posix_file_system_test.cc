@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
@@ -43,15 +44,14 @@ TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeep) {
   Result<std::vector<std::string>> missing = fs_.listFolder(path("nope"));
   ASSERT_FALSE(missing);
   EXPECT_EQ(missing.error().code, ENOENT);
-  EXPECT_NE(missing.error().printed, missing.error().description);
+  EXPECT_NE(missing.error().printed(), missing.error().description);
 }
 
-TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithRoomForTheParser) {
+TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithTheRoomAskedFor) {
   const std::string big(300000, 'x');
   write("big.json", big);
   write("small.json", "{\"a\":1}");
   write("empty.json", "");
-  EXPECT_EQ(fs_.readFile(path("big.json")).value(), big);
   // One buffer for every read: a shorter file after a longer one leaves
   // nothing of the longer one inside the content.
   FlatArray<char> bytes;
@@ -59,11 +59,31 @@ TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithRoomForTheParser) {
                                       {"small.json", "{\"a\":1}"},
                                       {"empty.json", ""},
                                       {"big.json", big}}) {
-    ASSERT_EQ(fs_.readFileInto(path(name), bytes), std::nullopt) << name;
+    ASSERT_TRUE(fs_.readFile(path(name), bytes, 64)) << name;
     EXPECT_EQ(std::string_view(bytes.data(), bytes.size()), content) << name;
-    EXPECT_GE(bytes.capacity() - bytes.size(), FileSystem::kReadSpare) << name;
+    EXPECT_GE(bytes.capacity() - bytes.size(), 64u) << name;
   }
-  EXPECT_TRUE(fs_.readFileInto(path("missing.json"), bytes).has_value());
+  EXPECT_EQ(fs_.readFile(path("missing.json"), bytes, 0).error().code, ENOENT);
+}
+
+// Gives the real entries of a folder, then fails as a disk error would.
+struct dirent* readTwoThenFail(DIR* dir) {
+  static int calls = 0;
+  if (++calls > 2) {
+    calls = 0;
+    errno = EIO;
+    return nullptr;
+  }
+  return ::readdir(dir);
+}
+
+TEST_F(PosixFileSystemTest, AListingThatFailsPartWayFailsWhole) {
+  for (const char* name : {"badges-1.json", "badges-2.json", "badges-3.json"}) write(name, "{}");
+  PosixFileSystem failing(&readTwoThenFail);
+  Result<std::vector<std::string>> names = failing.listFolder(dir_);
+  ASSERT_FALSE(names);
+  EXPECT_EQ(names.error().code, EIO);
+  EXPECT_EQ(names.error().operation, "readdir");
 }
 
 TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlocking) {
@@ -72,11 +92,15 @@ TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlocking) {
   ASSERT_EQ(::mkdir(path("badges-dir.json").c_str(), 0700), 0);
   ASSERT_EQ(::symlink(path("nowhere").c_str(), path("badges-dangling.json").c_str()), 0);
   ASSERT_EQ(::symlink(path("badges-loop.json").c_str(), path("badges-loop.json").c_str()), 0);
-  EXPECT_EQ(fs_.readFile(path("badges-fifo.json")).error().code, kNotRegularFile);
-  EXPECT_EQ(fs_.readFile(path("badges-zero.json")).error().code, kNotRegularFile);
-  EXPECT_EQ(fs_.readFile(path("badges-dir.json")).error().code, EISDIR);
-  EXPECT_EQ(fs_.readFile(path("badges-dangling.json")).error().code, ENOENT);
-  EXPECT_EQ(fs_.readFile(path("badges-loop.json")).error().code, ELOOP);
+  FlatArray<char> bytes;
+  const auto codeOf = [&](const char* name) {
+    return fs_.readFile(path(name), bytes, 0).error().code;
+  };
+  EXPECT_EQ(codeOf("badges-fifo.json"), kNotRegularFile);
+  EXPECT_EQ(codeOf("badges-zero.json"), kNotRegularFile);
+  EXPECT_EQ(codeOf("badges-dir.json"), EISDIR);
+  EXPECT_EQ(codeOf("badges-dangling.json"), ENOENT);
+  EXPECT_EQ(codeOf("badges-loop.json"), ELOOP);
   // Links are dated themselves, not followed.
   EXPECT_TRUE(fs_.modificationTime(path("badges-dangling.json")));
   EXPECT_TRUE(fs_.modificationTime(path("badges-loop.json")));

@@ -9,12 +9,12 @@ namespace tessvik::macos {
 
 // Timers go on the main run loop in the common modes, so they also fire while
 // the loop runs in a tracking mode. The run loop owns each timer and keeps it
-// after this object and every handle are gone: the tick itself must hold what
+// after this object is gone: the tick itself must hold what
 // it works on weakly (the extension's does). Thread-safety: main thread.
 class MacRunLoop final : public RunLoop {
  public:
-  std::shared_ptr<Timer> addRepeatingTimer(std::chrono::milliseconds interval,
-                                           std::function<void()> tick) override;
+  void addRepeatingTimer(std::chrono::milliseconds interval,
+                         std::function<void()> tick) override;
 };
 
 }  // namespace tessvik::macos
