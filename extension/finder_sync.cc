@@ -5,12 +5,16 @@
 #include "extension/messages.h"
 #include "host/finder_sync_controller.h"
 #include "host/logger.h"
+#include "host/run_loop.h"
 #include "host/symbol_image.h"
 
 namespace tessvik {
 
 FinderSync::FinderSync(const Host& host, RealHome& realHome)
-    : host_(host), realHome_(realHome), self_(std::make_shared<Self>(Self{this})) {
+    : host_(host),
+      realHome_(realHome),
+      state_(host.fileSystem, host.logger, host.controller),
+      self_(std::make_shared<Self>(Self{this})) {
   if (host_.logger.isEnabled(LogLevel::kDefault)) {
     const FileUrl dir = stateDir();
     host_.logger.log(LogLevel::kDefault, messages::kStarted, {dir.path()});
@@ -27,8 +31,6 @@ FinderSync::FinderSync(const Host& host, RealHome& realHome)
   });
 }
 
-FinderSync::~FinderSync() = default;
-
 void FinderSync::registerBadge(std::string_view identifier, std::string_view symbolName,
                                NamedColor accent, std::string_view label) {
   const SymbolConfiguration configuration =
@@ -43,6 +45,12 @@ void FinderSync::registerBadge(std::string_view identifier, std::string_view sym
     return;
   }
   host_.controller.setBadgeImage(*image, label, identifier);
+}
+
+void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
+  if (std::optional<std::string_view> identifier = badgeIdentifierFor(url)) {
+    host_.controller.setBadgeIdentifier(*identifier, url);
+  }
 }
 
 FileUrl FinderSync::stateDir() const {

@@ -72,8 +72,10 @@ std::optional<ItemPath::Match> ItemPath::below(std::string_view root) const {
   // under the root exactly when the bytes agree up to a "/" that follows.
   if (root.empty() || root.front() != '/') return std::nullopt;
   if (nfc_.size() == root.size()) return Match{root.size(), std::string_view()};
-  // The root must be followed by a "/" that starts a character of its own.
-  if (nfc_[root.size()] != '/' || extendsPrevious(nfc_, root.size() + 1)) return std::nullopt;
+  // The root must be followed by a "/" that is a character of its own: its
+  // last one for the root "/", which holds every absolute path.
+  const std::size_t slash = root == "/" ? 0 : root.size();
+  if (nfc_[slash] != '/' || extendsPrevious(nfc_, slash + 1)) return std::nullopt;
 
   std::size_t begin = root.size();
   // A root ending in a prepending character fuses with the "/" after it; the

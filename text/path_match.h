@@ -78,7 +78,8 @@ class ItemPath {
   }
 
   // Whether the item is `root` itself or lies below it. `root` is a
-  // standardised path like the item's; a relative root holds nothing.
+  // standardised path like the item's; "/" holds every absolute path, and a
+  // relative root holds nothing.
   std::optional<Match> under(const RootPath& root) const {
     // A request tries every root and most of them do not hold the item: that
     // answer is inline, and cheap.

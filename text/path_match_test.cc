@@ -20,6 +20,9 @@ TEST(ItemPath, ARootHoldsItselfAndWhatLiesBelowItOnly) {
   EXPECT_EQ(relative("/V/Syn", "/V/Sync"), std::nullopt);
   EXPECT_EQ(relative("/V/Sync/a", "relative/root"), std::nullopt);
   EXPECT_EQ(relative("/V/Sync/a", ""), std::nullopt);
+  EXPECT_EQ(relative("/", "/"), "");
+  EXPECT_EQ(relative("/V/Sync/a", "/"), "V/Sync/a");
+  EXPECT_EQ(relative("/\u0301x", "/"), std::nullopt);  // "/" and the accent are one character
 }
 
 TEST(ItemPath, PrecomposedAndDecomposedAccentsMatchBothWays) {
