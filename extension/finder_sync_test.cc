@@ -1,4 +1,5 @@
-// Start-up, badge registration and the polling timer's lifetime.
+// Start-up, badge registration, the polling timer's lifetime, and the badge
+// request.
 #include "extension/finder_sync.h"
 
 #include "testing/test_support.h"
@@ -7,6 +8,7 @@ namespace tessvik::testing {
 namespace {
 
 using Line = RecordingLogger::Line;
+using Pushes = std::vector<RecordingController::BadgePush>;
 
 TEST_F(ExtensionTest, StartsByLoggingTheStateFolderThenRegistersFourBadges) {
   start();
@@ -16,23 +18,20 @@ TEST_F(ExtensionTest, StartsByLoggingTheStateFolderThenRegistersFourBadges) {
                                          "/Users/u/Library/Application Support/tessvik"}));
   ASSERT_EQ(controller_.images.size(), 4u);
   const char* identifiers[] = {"synced", "syncing", "conflict", "error"};
-  const char* labels[] = {"Synchronisé", "Synchronisation en cours", "Conflit à régler",
-                          "Erreur de synchronisation"};
+  const char* symbols[] = {"checkmark.circle.fill", "arrow.triangle.2.circlepath.circle.fill",
+                           "exclamationmark.triangle.fill", "xmark.circle.fill"};
+  const char* labels[] = {"Synchronis\u00E9", "Synchronisation en cours",
+                          "Conflit \u00E0 r\u00E9gler", "Erreur de synchronisation"};
   const NamedColor accents[] = {NamedColor::kSystemGreen, NamedColor::kSystemBlue,
                                 NamedColor::kSystemOrange, NamedColor::kSystemRed};
   for (int i = 0; i < 4; ++i) {
     const auto& badge = controller_.images[i];
     EXPECT_EQ(badge.identifier, identifiers[i]);
     EXPECT_EQ(badge.label, labels[i]);
-    EXPECT_EQ(badge.image.accessibilityDescription, labels[i]);
-    ASSERT_TRUE(badge.image.configuration);
-    EXPECT_EQ(badge.image.configuration->pointSize, 64.0);
-    EXPECT_EQ(badge.image.configuration->weight, FontWeight::kBold);
-    EXPECT_EQ(badge.image.configuration->palette,
-              (std::vector<NamedColor>{NamedColor::kWhite, accents[i]}));
+    const SymbolConfiguration expected{64.0, FontWeight::kBold,
+                                       std::vector<NamedColor>{NamedColor::kWhite, accents[i]}};
+    EXPECT_EQ(badge.image, (SymbolImage{symbols[i], labels[i], expected}));
   }
-  EXPECT_EQ(std::string(labels[0]).size(), 12u);  // precomposed é
-  EXPECT_EQ(std::string(labels[2]).size(), 18u);
 }
 
 TEST_F(ExtensionTest, AMissingSymbolSkipsOnlyItsBadge) {
@@ -47,44 +46,18 @@ TEST_F(ExtensionTest, AMissingSymbolSkipsOnlyItsBadge) {
                   "image de pastille introuvable : arrow.triangle.2.circlepath.circle.fill"}));
 }
 
-TEST_F(ExtensionTest, HomeFallsBackToTheProcessHomeWhenTheUserDatabaseHasNone) {
-  users_.home.reset();
-  start();
-  EXPECT_EQ(logger_.lines.front().message,
-            "extension démarrée, dossier d'état : "
-            "/Users/u/Library/Containers/tessvik/Data/Library/Application Support/tessvik");
-}
-
-TEST_F(ExtensionTest, IllFormedHomeBytesBecomeReplacementCharacters) {
-  users_.home = std::string("/home/b\xE9note");
+TEST_F(ExtensionTest, TheStateFolderIsUnderTheRealHomeOrElseTheProcessHome) {
+  users_.home = std::string("/home/b\xE9note");  // ill-formed bytes become U+FFFD
   start();
   EXPECT_EQ(logger_.lines.front().message,
             "extension démarrée, dossier d'état : "
             "/home/b\uFFFDnote/Library/Application Support/tessvik");
-}
-
-TEST_F(ExtensionTest, FirstReloadRunsInsideStartAndTheTimerKeepsPolling) {
-  writeState("badges.json", "/Users/u/Sync", {{"a.txt", "synced"}});
+  users_.home.reset();
+  logger_.lines.clear();
   start();
-  EXPECT_EQ(controller_.takePushes(),
-            (std::vector<RecordingController::BadgePush>{{"synced", "/Users/u/Sync/a.txt"}}));
-  EXPECT_EQ(runLoop_.timerCount(), 1u);
-  writeState("badges.json", "/Users/u/Sync", {{"a.txt", "error"}});
-  tick();
-  EXPECT_EQ(controller_.takePushes(),
-            (std::vector<RecordingController::BadgePush>{{"error", "/Users/u/Sync/a.txt"}}));
-}
-
-TEST_F(ExtensionTest, AReleasedExtensionLeavesATimerWhoseTicksDoNothing) {
-  start();
-  release();
-  const int listings = files_.calls.listFolder;
-  writeState("badges.json", "/Users/u/Sync", {{"a.txt", "synced"}});
-  tick();
-  tick();
-  EXPECT_EQ(runLoop_.timerCount(), 1u);
-  EXPECT_EQ(files_.calls.listFolder, listings);
-  EXPECT_TRUE(controller_.pushes.empty());
+  EXPECT_EQ(logger_.lines.front().message,
+            "extension démarrée, dossier d'état : "
+            "/Users/u/Library/Containers/tessvik/Data/Library/Application Support/tessvik");
 }
 
 TEST_F(ExtensionTest, StartMessageIsSkippedWhenTheDefaultLevelIsOff) {
@@ -93,6 +66,38 @@ TEST_F(ExtensionTest, StartMessageIsSkippedWhenTheDefaultLevelIsOff) {
   for (const Line& line : logger_.lines) {
     EXPECT_FALSE(line.message.starts_with("extension démarrée")) << line.message;
   }
+}
+
+TEST_F(ExtensionTest, FirstReloadRunsInsideStartAndTheTimerKeepsPolling) {
+  files_.remove(kStateDir);  // a missing state folder does not stop start-up
+  start();
+  EXPECT_EQ(controller_.images.size(), 4u);
+  EXPECT_EQ(logger_.lines.back().level, LogLevel::kError);
+  writeState("badges.json", "/Users/u/Sync", {{"a.txt", "synced"}});
+  tick();
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"synced", "/Users/u/Sync/a.txt"}}));
+}
+
+TEST_F(ExtensionTest, AReleasedExtensionLeavesATimerWhoseTicksDoNothing) {
+  start();
+  release();
+  const int listings = files_.calls.listFolder;
+  writeState("badges.json", "/Users/u/Sync", {{"a.txt", "synced"}});
+  tick();
+  EXPECT_EQ(runLoop_.timerCount(), 1u);
+  EXPECT_EQ(files_.calls.listFolder, listings);
+  EXPECT_TRUE(controller_.pushes.empty());
+}
+
+TEST_F(ExtensionTest, ABadgeRequestIsAnsweredWithTheUrlAsTheHostGaveIt) {
+  writeState("badges.json", "/S", {{"a", "synced"}});
+  start();
+  controller_.takePushes();
+  extension().requestBadgeIdentifier(FileUrl::fromPath("/S/x/../a", false));
+  extension().requestBadgeIdentifier(FileUrl::fromPath("/S/b", false));
+  extension().requestBadgeIdentifier(FileUrl::fromPath("/S", true));      // the root itself
+  extension().requestBadgeIdentifier(FileUrl::fromPath("/Other", true));  // outside every root
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/b"}, {"synced", "/S/x/../a"}}));
 }
 
 }  // namespace

@@ -36,27 +36,10 @@ std::string badgeJson(const std::string& root,
   return out + "}}";
 }
 
-ExtensionTest::ExtensionTest() {
-  files_.addFolder(kStateDir);
-}
-
 void ExtensionTest::start() {
   realHome_ = std::make_unique<RealHome>(users_);
   Host host{controller_, images_, faulty_, runLoop_, logger_, users_, workspace_};
   extension_ = std::make_unique<FinderSync>(host, *realHome_);
-}
-
-void ExtensionTest::writeState(const std::string& name, const std::string& content) {
-  files_.writeFile(statePath(name), content, FileTime{++clock_, 0});
-}
-
-std::optional<std::string> ExtensionTest::badgeFor(const std::string& path) {
-  controller_.takePushes();
-  extension_->requestBadgeIdentifier(FileUrl::fromPath(path, path.ends_with("/")));
-  std::vector<RecordingController::BadgePush> pushes = controller_.takePushes();
-  if (pushes.empty()) return std::nullopt;
-  EXPECT_EQ(pushes.size(), 1u);
-  return pushes.front().identifier;
 }
 
 }  // namespace tessvik::testing

@@ -34,21 +34,17 @@ inline constexpr const char* kFinderPath = nullptr;
 std::string badgeJson(const std::string& root,
                       const std::vector<std::pair<std::string, std::string>>& files);
 
-class ExtensionTest : public ::testing::Test {
+// A state folder on a fake file system, with writers for badge state files.
+class StateFolderTest : public ::testing::Test {
  protected:
   static constexpr const char* kStateDir = "/Users/u/Library/Application Support/tessvik";
 
-  ExtensionTest();
-
-  // Creates the extension (runs its start sequence).
-  void start();
-  // Drops the extension, as the host does when it ends it.
-  void release() { extension_.reset(); }
-  // One tick of the polling timer.
-  void tick() { runLoop_.fireTimers(); }
+  StateFolderTest() { files_.addFolder(kStateDir); }
 
   // Writes `name` in the state folder with a date that no earlier write used.
-  void writeState(const std::string& name, const std::string& content);
+  void writeState(const std::string& name, const std::string& content) {
+    files_.writeFile(statePath(name), content, FileTime{++clock_, 0});
+  }
   void writeState(const std::string& name, const std::string& root,
                   const std::vector<std::pair<std::string, std::string>>& files) {
     writeState(name, badgeJson(root, files));
@@ -58,14 +54,23 @@ class ExtensionTest : public ::testing::Test {
     return std::string(kStateDir) + "/" + name;
   }
 
-  // The badge the extension answers for `path`, or nothing when it does not
-  // answer at all.
-  std::optional<std::string> badgeFor(const std::string& path);
+  FakeFileSystem files_;
+  FaultyFileSystem faulty_{files_};
+  std::int64_t clock_ = 1'700'000'000;
+};
+
+// The whole extension on fake host services over that state folder.
+class ExtensionTest : public StateFolderTest {
+ protected:
+  // Creates the extension (runs its start sequence).
+  void start();
+  // Drops the extension, as the host does when it ends it.
+  void release() { extension_.reset(); }
+  // One tick of the polling timer.
+  void tick() { runLoop_.fireTimers(); }
 
   FinderSync& extension() { return *extension_; }
 
-  FakeFileSystem files_;
-  FaultyFileSystem faulty_{files_};
   RecordingController controller_;
   RecordingLogger logger_;
   FakeSymbolImages images_;
@@ -74,7 +79,6 @@ class ExtensionTest : public ::testing::Test {
   RecordingWorkspace workspace_;
   std::unique_ptr<RealHome> realHome_;
   std::unique_ptr<FinderSync> extension_;
-  std::int64_t clock_ = 1'700'000'000;
 };
 
 }  // namespace tessvik::testing
