@@ -12,8 +12,9 @@ MacExtension::MacExtension()
 void MacExtension::requestBadgeIdentifier(NSURL* url) {
   std::optional<FileUrl> item = toFileUrl(url);
   if (!item) return;
-  MacFinderSyncController::Answering answering(controller_, url, *item);
-  extension_.requestBadgeIdentifier(*item);
+  if (std::optional<std::string_view> identifier = extension_.badgeIdentifierFor(*item)) {
+    controller_.answerBadgeRequest(*identifier, url);
+  }
 }
 
 std::optional<Menu> MacExtension::menu(long kind) {

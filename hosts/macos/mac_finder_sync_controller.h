@@ -22,24 +22,9 @@ class MacFinderSyncController final : public FinderSyncController {
   // The selected items that are files, in the Finder's order.
   std::optional<std::vector<FileUrl>> selectedItemUrls() override;
 
-  // The Finder's badge request being answered. While one is alive, an answer
-  // for `item` goes out with `original`, the very URL the Finder asked about,
-  // rather than a URL rebuilt from the path: the Finder matches answers with
-  // its items by URL. One at a time, on the main thread, within the request.
-  class Answering {
-   public:
-    Answering(MacFinderSyncController& controller, NSURL* original, FileUrl item);
-    ~Answering();
-    Answering(const Answering&) = delete;
-    Answering& operator=(const Answering&) = delete;
-
-   private:
-    MacFinderSyncController& controller_;
-  };
-
- private:
-  NSURL* _Nullable requestUrl_ = nil;
-  FileUrl requestItem_;
+  // Answers the Finder's badge request for `item` with the very URL it asked
+  // about: the Finder matches answers with its items by URL.
+  void answerBadgeRequest(std::string_view identifier, NSURL* item);
 };
 
 }  // namespace tessvik::macos

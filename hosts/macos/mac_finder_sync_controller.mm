@@ -1,6 +1,5 @@
 #include "hosts/macos/mac_finder_sync_controller.h"
 
-#include <utility>
 
 #include "hosts/macos/mac_conversions.h"
 #include "hosts/macos/mac_symbol_images.h"
@@ -19,9 +18,13 @@ void MacFinderSyncController::setBadgeImage(const SymbolImage& image, std::strin
 }
 
 void MacFinderSyncController::setBadgeIdentifier(std::string_view identifier, const FileUrl& url) {
+  NSURL* item = toNSURL(url);
+  if (item != nil) answerBadgeRequest(identifier, item);
+}
+
+void MacFinderSyncController::answerBadgeRequest(std::string_view identifier, NSURL* item) {
   NSString* badgeIdentifier = toNSString(identifier);
-  NSURL* item = requestUrl_ != nil && url == requestItem_ ? requestUrl_ : toNSURL(url);
-  if (badgeIdentifier == nil || item == nil) return;
+  if (badgeIdentifier == nil) return;
   [FIFinderSyncController.defaultController setBadgeIdentifier:badgeIdentifier forURL:item];
 }
 
@@ -43,17 +46,6 @@ std::optional<std::vector<FileUrl>> MacFinderSyncController::selectedItemUrls() 
     if (std::optional<FileUrl> item = toFileUrl(url)) items.push_back(std::move(*item));
   }
   return items;
-}
-
-MacFinderSyncController::Answering::Answering(MacFinderSyncController& controller, NSURL* original,
-                                              FileUrl item)
-    : controller_(controller) {
-  controller_.requestUrl_ = original;
-  controller_.requestItem_ = std::move(item);
-}
-
-MacFinderSyncController::Answering::~Answering() {
-  controller_.requestUrl_ = nil;
 }
 
 }  // namespace tessvik::macos
