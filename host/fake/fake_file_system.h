@@ -1,9 +1,9 @@
-// An in-memory file system for tests: folders, files with settable dates,
-// and a count of every call so tests can check what a tick costs.
+// An in-memory file system for tests: folders, files with settable dates, a
+// count of every call so that tests can check what a tick costs, and fault
+// injection around any file system.
 #pragma once
 
 #include <map>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,10 +23,8 @@ class FakeFileSystem : public FileSystem {
   void addFolder(const std::string& path);
   // Writes `content` at `path` with the date `modified` (creating folders).
   void writeFile(const std::string& path, std::string content, FileTime modified);
-  // An entry that is listed and dated but cannot be read, like a FIFO.
-  void addSpecial(const std::string& path, FileTime modified);
+  // Removes `path` and everything below it.
   void remove(const std::string& path);
-  void setModified(const std::string& path, FileTime modified);
 
   Result<std::vector<std::string>> listFolder(const std::string& path) override;
   Result<FileTime> modificationTime(const std::string& path) override;
@@ -36,24 +34,23 @@ class FakeFileSystem : public FileSystem {
   Calls calls;
 
  private:
-  enum class Kind { kFolder, kFile, kSpecial };
   struct Node {
-    Kind kind;
+    bool folder;
     std::string content;
     FileTime modified;
   };
   std::map<std::string, Node> nodes_;  // by full path
 };
 
-// Fault injection around any file system: calls on a path listed here fail
-// with the given errno; everything else goes through.
+// Calls on a path named here fail with the given errno; everything else
+// goes through to `inner`.
 class FaultyFileSystem : public FileSystem {
  public:
   explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
-  void failListing(const std::string& path, int err) { listing_[path] = err; }
-  void failDate(const std::string& path, int err) { dates_[path] = err; }
-  void failRead(const std::string& path, int err) { reads_[path] = err; }
-  void clear() { listing_.clear(), dates_.clear(), reads_.clear(); }
+  void failListing(const std::string& path, int err) { faults_[{"opendir", path}] = err; }
+  void failDate(const std::string& path, int err) { faults_[{"lstat", path}] = err; }
+  void failRead(const std::string& path, int err) { faults_[{"open", path}] = err; }
+  void clear() { faults_.clear(); }
 
   Result<std::vector<std::string>> listFolder(const std::string& path) override;
   Result<FileTime> modificationTime(const std::string& path) override;
@@ -61,8 +58,11 @@ class FaultyFileSystem : public FileSystem {
                         std::size_t spare) override;
 
  private:
+  // The injected error of `operation` on `path`, if any.
+  const int* fault(const char* operation, const std::string& path) const;
+
   FileSystem& inner_;
-  std::map<std::string, int> listing_, dates_, reads_;
+  std::map<std::pair<std::string, std::string>, int> faults_;  // (operation, path) -> errno
 };
 
 }  // namespace tessvik
