@@ -44,23 +44,14 @@ class ShareTest : public ExtensionTest {
 };
 
 TEST_F(ShareTest, OnlyTheItemsMenuOffersTheShareItem) {
-  std::optional<Menu> menu = extension().menu(0);
-  ASSERT_TRUE(menu);
-  EXPECT_EQ(menu->title, "");
-  ASSERT_EQ(menu->items.size(), 1u);
-  const MenuItem& item = menu->items[0];
-  EXPECT_EQ(item.title, "Partager avec TessVik\u2026");
-  EXPECT_EQ(item.action, "share:");
-  EXPECT_EQ(item.keyEquivalent, "");
-  ASSERT_TRUE(item.image);
-  EXPECT_EQ(item.image->symbolName, "person.crop.circle.badge.plus");
-  EXPECT_EQ(item.image->accessibilityDescription, std::nullopt);
+  const MenuItem share{"Partager avec TessVik\u2026", "share:", "",
+                       SymbolImage{"person.crop.circle.badge.plus", std::nullopt, std::nullopt}};
+  EXPECT_EQ(extension().menu(0), (Menu{"", {share}}));
   for (int kind : {1, 2, 3, 4, -1}) EXPECT_EQ(extension().menu(kind), std::nullopt) << kind;
-}
-
-TEST_F(ShareTest, TheItemHasNoImageWhenTheSymbolIsMissing) {
   images_.missing = {"person.crop.circle.badge.plus"};
   EXPECT_EQ(extension().menu(0)->items.at(0).image, std::nullopt);
+  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
+  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
 }
 
 TEST_F(ShareTest, SharesTheFirstItemSelectedWhenTheActionRuns) {
@@ -73,11 +64,6 @@ TEST_F(ShareTest, SharesTheFirstItemSelectedWhenTheActionRuns) {
   extension().share();
   EXPECT_EQ(workspace_.opened,
             std::vector<std::string>{"tessvik://share?path=/Users/u/Mes%20docs"});
-}
-
-TEST_F(ShareTest, TheToolbarItemIsNamedTessVik) {
-  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
-  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
 }
 
 }  // namespace
