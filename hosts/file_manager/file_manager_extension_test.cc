@@ -51,9 +51,12 @@ class FileManagerExtensionTest : public ::testing::Test {
   std::int64_t clock_ = 1'700'000'000;
 };
 
-TEST_F(FileManagerExtensionTest, EveryCatalogueBadgeShowsItsOwnShippedEmblem) {
-  write({{"a", "synced"}, {"b", "syncing"}, {"c", "conflict"}, {"d", "error"}});
+TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAndOnlyHeldItemsAreRefreshed) {
+  write({{"a", "synced"}, {"b", "syncing"}, {"c", "conflict"}, {"d", "error"}, {"e", "Synced"}});
   start();
+  // Nothing is held yet: the first load's pushes refresh nothing.
+  EXPECT_TRUE(refresher_.take().empty());
+  // Each catalogue badge shows an emblem of its own that the host ships.
   const std::filesystem::path emblems = std::filesystem::path(__FILE__).parent_path() / "emblems";
   std::set<std::string> seen;
   for (const char* name : {"a", "b", "c", "d"}) {
@@ -63,42 +66,26 @@ TEST_F(FileManagerExtensionTest, EveryCatalogueBadgeShowsItsOwnShippedEmblem) {
     EXPECT_TRUE(std::filesystem::exists(emblems / (*icon + ".svg"))) << *icon;
   }
   EXPECT_EQ(seen.size(), 4u);
-}
+  for (const char* name : {"e", "f", ""}) EXPECT_EQ(emblem(name), std::nullopt) << name;
+  EXPECT_EQ(extension_->emblemFor("/Users/u/Other/f", false), std::nullopt);
 
-TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAndOnlyHeldItemsAreRefreshed) {
-  write({{"a", "synced"}, {"b", "syncing"}, {"c", ""}, {"d", "Synced"}});
-  start();
-  // Nothing is held yet: the first load's pushes refresh nothing.
-  EXPECT_TRUE(refresher_.take().empty());
-  EXPECT_EQ(emblem("b"), "emblem-tessvik-arrows-blue");
-  for (const char* name : {"c", "d", "e/f", ""}) EXPECT_EQ(emblem(name), std::nullopt) << name;
-  EXPECT_EQ(extension_->emblemFor("/Users/u/Other/a", false), std::nullopt);
-  for (const char* name : {"/Users/u/Sync/a", "/Users/u/Sync/b", "/Users/u/Sync/e/f"}) {
+  for (const char* name : {"/Users/u/Sync/a", "/Users/u/Sync/b", "/Users/u/Sync/f"}) {
     extension_->itemShown(name);
   }
-
-  write({{"a", "error"}, {"b", "syncing"}, {"d", "synced"}, {"e/f", "conflict"}});
+  write({{"a", "error"}, {"b", "syncing"}, {"e", "synced"}, {"f", "conflict"}});
   runLoop_.fireTimers();
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/Users/u/Sync/a", "/Users/u/Sync/e/f"}));
+  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/Users/u/Sync/a", "/Users/u/Sync/f"}));
   EXPECT_EQ(emblem("a"), "emblem-tessvik-xmark-red");
-  EXPECT_EQ(emblem("e/f"), "emblem-tessvik-exclamation-orange");
+  EXPECT_EQ(emblem("f"), "emblem-tessvik-exclamation-orange");
 
-  extension_->itemGone("/Users/u/Sync/e/f");
-  files_.remove(kStateFile);
+  // The extension pushes nothing for the root the file left: the host
+  // refreshes what it holds there.
+  extension_->itemGone("/Users/u/Sync/f");
+  write({{"a", "synced"}}, "/Users/u/Other");
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/Users/u/Sync/a", "/Users/u/Sync/b"}));
-  for (const char* name : {"a", "b", "e/f"}) EXPECT_EQ(emblem(name), std::nullopt) << name;
-}
-
-TEST_F(FileManagerExtensionTest, AStateFileMovedToAnotherRootTakesItsEmblemsAlong) {
-  write({{"a", "synced"}});
-  start();
-  extension_->itemShown("/Users/u/Sync/a");
-  write({{"a", "error"}}, "/Users/u/Other");
-  runLoop_.fireTimers();
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/Users/u/Sync/a"}));
   EXPECT_EQ(emblem("a"), std::nullopt);
-  EXPECT_EQ(extension_->emblemFor("/Users/u/Other/a", false), "emblem-tessvik-xmark-red");
+  EXPECT_EQ(extension_->emblemFor("/Users/u/Other/a", false), "emblem-tessvik-checkmark-green");
 }
 
 TEST_F(FileManagerExtensionTest, TheShareItemSharesTheFirstItemSelected) {
