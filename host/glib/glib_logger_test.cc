@@ -25,9 +25,6 @@ TEST(GlibLoggerTest, EachMessageIsOneStructuredEntryWithTheExtensionsIdentity) {
                       }
                       entries.push_back(std::move(entry));
                     });
-  EXPECT_TRUE(logger.isEnabled(LogLevel::kError));
-  EXPECT_TRUE(logger.isEnabled(LogLevel::kDefault));
-
   logger.log(LogLevel::kDefault, "état chargé : %ld élément(s) sous %{public}s",
              {3L, std::string_view("/home/u/Sync")});
   logger.log(LogLevel::kError, "état illisible (%{public}s) : %{public}s",

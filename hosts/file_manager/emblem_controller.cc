@@ -1,6 +1,7 @@
 #include "hosts/file_manager/emblem_controller.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "hosts/file_manager/emblem_images.h"
 #include "text/path_match.h"
@@ -9,110 +10,112 @@
 namespace tessvik {
 namespace {
 
-// The form under which paths and identifiers are kept: NFC (ill-formed
+// The form under which paths and identifiers are compared: NFC (ill-formed
 // UTF-8 bytes become U+FFFD). ASCII, the common case, is kept as it is.
 std::string canonicalKey(std::string_view text) {
   return text::isAscii(text) ? std::string(text) : text::toNfc(text);
 }
 
-std::vector<std::string> standardizedPaths(const std::vector<FileUrl>& urls) {
-  std::vector<std::string> paths;
-  paths.reserve(urls.size());
+// The key of the item at `path`: its standardised path in NFC.
+std::string itemKey(const std::string& path) {
   std::string scratch;
-  for (const FileUrl& url : urls) paths.emplace_back(url.standardizedPath(scratch));
-  return paths;
+  return canonicalKey(FileUrl::fromPath(path, false).standardizedPath(scratch));
 }
 
 }  // namespace
 
 void EmblemController::setBadgeImage(const SymbolImage& image, std::string_view /*label*/,
                                      std::string_view identifier) {
-  if (std::optional<std::string_view> icon = EmblemImages::iconName(image)) {
-    emblems_.insert_or_assign(canonicalKey(identifier), std::string(*icon));
+  std::optional<std::string_view> icon = EmblemImages::iconName(image);
+  if (!icon) return;
+  std::string key = canonicalKey(identifier);
+  auto it = std::find_if(emblems_.begin(), emblems_.end(),
+                         [&](const auto& emblem) { return emblem.first == key; });
+  if (it != emblems_.end()) {
+    it->second = std::string(*icon);
+  } else {
+    emblems_.emplace_back(std::move(key), std::string(*icon));
   }
 }
 
-void EmblemController::setBadgeIdentifier(std::string_view identifier, const FileUrl& url) {
+std::optional<std::string> EmblemController::iconFor(std::string_view identifier) const {
+  if (identifier.empty()) return std::nullopt;
+  const std::string key = canonicalKey(identifier);
+  for (const auto& [registered, icon] : emblems_) {
+    if (registered == key) return icon;
+  }
+  return std::nullopt;
+}
+
+void EmblemController::setBadgeIdentifier(std::string_view /*identifier*/, const FileUrl& url) {
+  // A first load pushes every item of the state before the file manager has
+  // shown any: those pushes end here.
+  if (held_.empty()) return;
   std::string scratch;
   const std::string_view path = url.standardizedPath(scratch);
-  std::string key = canonicalKey(path);
-  std::string canonicalIdentifier = canonicalKey(identifier);
-  bool changed = false;
-  if (canonicalIdentifier.empty()) {
-    changed = identifiers_.erase(key) > 0;
-  } else {
-    auto [it, inserted] = identifiers_.try_emplace(key, canonicalIdentifier);
-    changed = inserted || it->second != canonicalIdentifier;
-    if (!inserted) it->second = std::move(canonicalIdentifier);
-  }
-  // The item being asked about now gets its emblem from the answer itself.
-  if (!changed || (answering_ != nullptr && *answering_ == key)) return;
-  refreshItem(key, path);
+  auto it = text::isAscii(path) ? held_.find(path) : held_.find(text::toNfc(path));
+  if (it != held_.end()) refresh(*it);
 }
 
 void EmblemController::setDirectoryUrls(const std::vector<FileUrl>& urls) {
-  std::vector<std::string> roots = standardizedPaths(urls);
-  std::vector<std::string> sortedNew = roots;
-  std::vector<std::string> sortedOld = roots_;
-  std::sort(sortedNew.begin(), sortedNew.end());
-  std::sort(sortedOld.begin(), sortedOld.end());
-  // The extension hands the same set again after every load: nothing moved.
-  if (sortedNew == sortedOld) return;
-  roots_ = std::move(roots);
-
-  std::vector<std::string> outside;
-  for (const auto& [key, identifier] : identifiers_) {
-    if (!isObserved(key)) outside.push_back(key);
-  }
-  for (const std::string& key : outside) {
-    identifiers_.erase(key);
-    refreshItem(key, key);
-  }
-}
-
-std::optional<std::string> EmblemController::emblemForItem(
-    const std::string& path, bool isDirectory, const std::function<void(const FileUrl&)>& ask) {
-  const FileUrl url = FileUrl::fromPath(path, isDirectory);
+  std::vector<std::string> roots;
+  roots.reserve(urls.size());
   std::string scratch;
-  const std::string key = canonicalKey(url.standardizedPath(scratch));
-  if (key != path) {
-    std::vector<std::string>& spellings = spellings_[key];
-    if (std::find(spellings.begin(), spellings.end(), path) == spellings.end()) {
-      spellings.push_back(path);
+  for (const FileUrl& url : urls) roots.push_back(canonicalKey(url.standardizedPath(scratch)));
+  std::sort(roots.begin(), roots.end());
+  roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
+  // The extension hands the same set again after every load: nothing moved.
+  if (roots == roots_) return;
+
+  // A held item under a folder that joined or left may change its answer:
+  // outside every observed folder nothing has a badge, and the deepest
+  // folder that holds an item decides its badge.
+  std::vector<std::string> moved;
+  std::set_symmetric_difference(roots_.begin(), roots_.end(), roots.begin(), roots.end(),
+                                std::back_inserter(moved));
+  roots_ = std::move(roots);
+  std::vector<text::RootPath> movedRoots(moved.begin(), moved.end());
+  for (const HeldItems::value_type& item : held_) {
+    const text::ItemPath path(item.first);
+    if (std::any_of(movedRoots.begin(), movedRoots.end(),
+                    [&](const text::RootPath& root) { return path.under(root).has_value(); })) {
+      refresh(item);
     }
   }
-
-  auto it = identifiers_.find(key);
-  if (it == identifiers_.end() && isObserved(key)) {
-    answering_ = &key;
-    struct ClearOnExit {
-      const std::string*& slot;
-      ~ClearOnExit() { slot = nullptr; }
-    } clear{answering_};
-    ask(url);
-    it = identifiers_.find(key);
-  }
-  if (it == identifiers_.end()) return std::nullopt;
-  auto emblem = emblems_.find(it->second);
-  if (emblem == emblems_.end()) return std::nullopt;
-  return emblem->second;
 }
 
-bool EmblemController::isObserved(std::string_view key) const {
-  if (roots_.empty()) return false;
-  const text::ItemPath item(key);
-  return std::any_of(roots_.begin(), roots_.end(),
-                     [&](const std::string& root) { return item.under(root).has_value(); });
+void EmblemController::itemShown(const std::string& path) {
+  std::string key = itemKey(path);
+  const bool spelledAsKey = key == path;
+  HeldItem& item = held_[std::move(key)];
+  if (spelledAsKey) {
+    ++item.holders;
+    return;
+  }
+  auto spelling = std::find_if(item.others.begin(), item.others.end(),
+                               [&](const Spelling& other) { return other.path == path; });
+  if (spelling == item.others.end()) spelling = item.others.insert(item.others.end(), {path, 0});
+  ++spelling->holders;
 }
 
-void EmblemController::refreshItem(const std::string& key, std::string_view spelledAs) {
-  refresher_.refresh(key);
-  if (spelledAs != key) refresher_.refresh(std::string(spelledAs));
-  auto spellings = spellings_.find(key);
-  if (spellings == spellings_.end()) return;
-  for (const std::string& path : spellings->second) {
-    if (path != spelledAs) refresher_.refresh(path);
+void EmblemController::itemGone(const std::string& path) {
+  const std::string key = itemKey(path);
+  auto it = held_.find(key);
+  if (it == held_.end()) return;
+  HeldItem& item = it->second;
+  if (key == path) {
+    if (item.holders > 0) --item.holders;
+  } else {
+    auto spelling = std::find_if(item.others.begin(), item.others.end(),
+                                 [&](const Spelling& other) { return other.path == path; });
+    if (spelling != item.others.end() && --spelling->holders == 0) item.others.erase(spelling);
   }
+  if (item.holders == 0 && item.others.empty()) held_.erase(it);
+}
+
+void EmblemController::refresh(const HeldItems::value_type& item) {
+  if (item.second.holders > 0) refresher_.refresh(item.first);
+  for (const Spelling& other : item.second.others) refresher_.refresh(other.path);
 }
 
 }  // namespace tessvik

@@ -1,13 +1,15 @@
-// The file manager's side of the badges: what the extension registered and
-// said per item, which folders it observes, and what is selected; and the
-// emblem that each item the file manager shows gets from all of that.
+// The file manager's side of the badges: the emblem icon of each badge the
+// extension registered, which items the file manager holds (so that a badge
+// pushed for one of them refreshes it), which folders the extension observes,
+// and what is selected. The badges themselves stay in the extension: the
+// file manager's question for an item is answered from its query.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/finder_sync_controller.h"
@@ -18,6 +20,10 @@ namespace tessvik {
 // Paths and identifiers are compared under canonical equivalence, as the
 // extension compares them: the sync client may write a name decomposed that
 // the file system holds precomposed, or the other way round.
+//
+// Memory: the registered badges, the observed folders, and one entry per
+// item the file manager holds (see itemShown), whatever the size of the
+// badge state.
 //
 // Thread-safety: main loop only. Nothing here throws but std::bad_alloc.
 class EmblemController final : public FinderSyncController {
@@ -30,11 +36,12 @@ class EmblemController final : public FinderSyncController {
   // place in a file manager and is not kept.
   void setBadgeImage(const SymbolImage& image, std::string_view label,
                      std::string_view identifier) override;
-  // Keeps `identifier` for the item and, when that changes what it shows,
-  // refreshes it; the empty identifier forgets the item.
+  // The item's badge may have changed: if the file manager holds it, it is
+  // refreshed under each of its spellings. Nothing is kept, and an item the
+  // file manager does not hold costs no refresh.
   void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override;
-  // Replaces the observed folders. Items no longer inside one are forgotten
-  // and refreshed: outside the observed folders nothing shows a badge.
+  // Replaces the observed folders. The held items under a folder that left
+  // or joined the set are refreshed; the same set again refreshes nothing.
   void setDirectoryUrls(const std::vector<FileUrl>& urls) override;
   std::optional<std::vector<FileUrl>> selectedItemUrls() override { return selection_; }
 
@@ -43,32 +50,50 @@ class EmblemController final : public FinderSyncController {
     selection_ = std::move(selection);
   }
 
-  // The file manager shows the item at `path` (absolute, its own bytes) and
-  // asks for its emblem. An item this host knows nothing of, inside an
-  // observed folder, is asked for first through `ask` (the extension's
-  // requestBadgeIdentifier, which answers through setBadgeIdentifier at once
-  // or not at all). Returns the emblem's icon name, or nothing for no emblem
-  // (no identifier, the empty one, or one with no registered badge).
-  std::optional<std::string> emblemForItem(const std::string& path, bool isDirectory,
-                                           const std::function<void(const FileUrl&)>& ask);
+  // The emblem icon name for a badge identifier (the extension's answer for
+  // an item), or nothing: the empty identifier, or one with no registered
+  // badge.
+  std::optional<std::string> iconFor(std::string_view identifier) const;
+
+  // One of the file manager's items now holds the path `path` (absolute, its
+  // own bytes): pushes for that item refresh it under that spelling. Counted:
+  // each call is undone by one itemGone(path), when that item lets go of the
+  // path (it is dropped, or renamed). itemGone for a path not held does
+  // nothing.
+  void itemShown(const std::string& path);
+  void itemGone(const std::string& path);
 
  private:
-  bool isObserved(std::string_view key) const;
-  void refreshItem(const std::string& key, std::string_view spelledAs);
+  // How many of the file manager's items hold each spelling of one item:
+  // the spelling that is the item's key, and the others (names not in NFC,
+  // which are rare).
+  struct Spelling {
+    std::string path;
+    unsigned holders = 0;
+  };
+  struct HeldItem {
+    unsigned holders = 0;
+    std::vector<Spelling> others;
+  };
+  // Lets a key be found from a string_view: a push for an ASCII path, the
+  // common case, looks up without allocating.
+  struct KeyHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view key) const noexcept {
+      return std::hash<std::string_view>{}(key);
+    }
+  };
+  using HeldItems = std::unordered_map<std::string, HeldItem, KeyHash, std::equal_to<>>;
+
+  void refresh(const HeldItems::value_type& item);
 
   ItemRefresher& refresher_;
-  // Badge identifier (NFC) -> icon name.
-  std::unordered_map<std::string, std::string> emblems_;
-  // Item key (standardised path in NFC) -> badge identifier (NFC, never empty).
-  std::unordered_map<std::string, std::string> identifiers_;
-  // Observed folders: standardised paths, in the order given.
+  // Badge identifier (NFC) -> icon name, in the order registered.
+  std::vector<std::pair<std::string, std::string>> emblems_;
+  // Item key (standardised path in NFC) -> who holds it, under which names.
+  HeldItems held_;
+  // Observed folders: standardised paths in NFC, sorted, without repeats.
   std::vector<std::string> roots_;
-  // The file manager's own spellings of items whose path is not their key
-  // (names not in NFC, which are rare): a refresh must name the item as the
-  // file manager holds it.
-  std::unordered_map<std::string, std::vector<std::string>> spellings_;
-  // The item whose request is being answered now: it needs no refresh.
-  const std::string* answering_ = nullptr;
   std::optional<std::vector<FileUrl>> selection_;
 };
 

@@ -1,5 +1,5 @@
-// The emblem bookkeeping: what the file manager is shown for each item, what
-// is asked of the extension, and which items are refreshed when.
+// The emblem bookkeeping: which icon a badge shows, and which held items a
+// push or a change of observed folders refreshes.
 #include "hosts/file_manager/emblem_controller.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +25,6 @@ SymbolImage badgeImage(const BadgeDefinition& badge) {
           .applying(SymbolConfiguration::withPalette({NamedColor::kWhite, badge.accent}))};
 }
 
-constexpr const char* kGreen = "emblem-tessvik-checkmark-green";
-constexpr const char* kBlue = "emblem-tessvik-arrows-blue";
-constexpr const char* kRed = "emblem-tessvik-xmark-red";
-
 // "é" precomposed and decomposed.
 const std::string kNfcName = "/home/u/Sync/r\xC3\xA9sum\xC3\xA9.txt";
 const std::string kNfdName = "/home/u/Sync/re\xCC\x81sume\xCC\x81.txt";
@@ -41,130 +37,71 @@ class EmblemControllerTest : public ::testing::Test {
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
   }
-
-  // What the file manager shows for `path`, with the extension answering
-  // `answer` (or not at all) when asked.
-  std::optional<std::string> shown(const std::string& path,
-                                   std::optional<std::string> answer = std::nullopt) {
-    return controller_.emblemForItem(path, false, [&](const FileUrl& url) {
-      asked_.push_back(url.path());
-      if (answer) controller_.setBadgeIdentifier(*answer, url);
-    });
+  std::set<std::string> refreshedByPush(const std::string& path) {
+    controller_.setBadgeIdentifier("synced", FileUrl::fromPath(path, false));
+    return refresher_.take();
   }
-  void push(const std::string& identifier, const std::string& path) {
-    controller_.setBadgeIdentifier(identifier, FileUrl::fromPath(path, false));
+  std::set<std::string> refreshedByRoots(std::initializer_list<const char*> roots) {
+    std::vector<FileUrl> urls;
+    for (const char* root : roots) urls.push_back(FileUrl::fromPath(root, true));
+    controller_.setDirectoryUrls(urls);
+    return refresher_.take();
   }
 
   RecordingRefresher refresher_;
   EmblemController controller_{refresher_};
-  std::vector<std::string> asked_;
 };
 
-TEST_F(EmblemControllerTest, EachRegisteredIdentifierShowsItsEmblemAndOthersShowNone) {
-  push("synced", "/home/u/Sync/a");
-  push("syncing", "/home/u/Sync/b");
-  push("error", "/home/u/Sync/c");
-  push("Synced", "/home/u/Sync/d");  // never registered: no emblem, and not asked again
-  EXPECT_EQ(shown("/home/u/Sync/a"), kGreen);
-  EXPECT_EQ(shown("/home/u/Sync/b"), kBlue);
-  EXPECT_EQ(shown("/home/u/Sync/c"), kRed);
-  EXPECT_EQ(shown("/home/u/Sync/d"), std::nullopt);
-  EXPECT_TRUE(asked_.empty());
+TEST_F(EmblemControllerTest, IdentifiersShowTheEmblemsRegisteredUnderCanonicalEquivalence) {
+  EXPECT_EQ(controller_.iconFor("synced"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(controller_.iconFor("error"), "emblem-tessvik-xmark-red");
+  EXPECT_EQ(controller_.iconFor(""), std::nullopt);
+  EXPECT_EQ(controller_.iconFor("Synced"), std::nullopt);
+
+  controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
+  EXPECT_EQ(controller_.iconFor("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
+  // An image with no shipped emblem leaves its identifier unregistered.
+  SymbolImage other = badgeImage(kBadgeCatalogue[0]);
+  other.configuration->palette = {NamedColor::kWhite, NamedColor::kSystemRed};
+  controller_.setBadgeImage(other, "Autre", "other");
+  EXPECT_EQ(controller_.iconFor("other"), std::nullopt);
 }
 
-TEST_F(EmblemControllerTest, AnImageWithoutAShippedEmblemLeavesItsIdentifierUnregistered) {
-  SymbolImage image = badgeImage(kBadgeCatalogue[0]);
-  image.configuration->palette = {NamedColor::kWhite, NamedColor::kSystemRed};
-  controller_.setBadgeImage(image, "Autre", "other");
-  push("other", "/home/u/Sync/a");
-  EXPECT_EQ(shown("/home/u/Sync/a"), std::nullopt);
+TEST_F(EmblemControllerTest, APushRefreshesOnlyAHeldItemUnderEachOfItsSpellings) {
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
+  controller_.itemShown("/home/u/Sync/a");
+  controller_.itemShown(kNfdName);  // the file system holds the name decomposed
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), (std::set<std::string>{"/home/u/Sync/a"}));
+  EXPECT_EQ(refreshedByPush(kNfcName), (std::set<std::string>{kNfdName}));
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
 }
 
-TEST_F(EmblemControllerTest, AnUnknownItemInsideAnObservedFolderIsAskedForOnce) {
-  EXPECT_EQ(shown("/home/u/Sync/docs/x.pdf", "syncing"), kBlue);
-  EXPECT_EQ(asked_, (std::vector<std::string>{"/home/u/Sync/docs/x.pdf"}));
-  // The answer is kept, and answering needed no refresh of the item asked.
-  EXPECT_EQ(shown("/home/u/Sync/docs/x.pdf", "error"), kBlue);
-  EXPECT_EQ(asked_.size(), 1u);
-  EXPECT_TRUE(refresher_.refreshed.empty());
+TEST_F(EmblemControllerTest, AnItemIsHeldUntilEachOfItsHoldersLetsGo) {
+  controller_.itemShown("/home/u/Sync/a");
+  controller_.itemShown("/home/u/Sync/a");
+  controller_.itemShown(kNfdName);
+  controller_.itemShown(kNfcName);
+  controller_.itemGone("/home/u/Sync/a");
+  controller_.itemGone(kNfdName);
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), (std::set<std::string>{"/home/u/Sync/a"}));
+  EXPECT_EQ(refreshedByPush(kNfdName), (std::set<std::string>{kNfcName}));
+  controller_.itemGone("/home/u/Sync/a");
+  controller_.itemGone(kNfcName);
+  controller_.itemGone(kNfcName);  // no longer held: nothing happens
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
+  EXPECT_TRUE(refreshedByPush(kNfcName).empty());
 }
 
-TEST_F(EmblemControllerTest, AnItemWithNoAnswerOrTheEmptyOneIsAskedAgainNextTime) {
-  EXPECT_EQ(shown("/home/u/Sync/a"), std::nullopt);
-  EXPECT_EQ(shown("/home/u/Sync/a", ""), std::nullopt);
-  EXPECT_EQ(shown("/home/u/Sync/a", "synced"), kGreen);
-  EXPECT_EQ(asked_.size(), 3u);
-}
-
-TEST_F(EmblemControllerTest, ItemsOutsideEveryObservedFolderAreNeverAsked) {
-  EXPECT_EQ(shown("/home/u/Other/a", "synced"), std::nullopt);
-  EXPECT_EQ(shown("/home/u/Syncthing/a", "synced"), std::nullopt);
-  EXPECT_EQ(shown("/home/u", "synced"), std::nullopt);
-  EXPECT_TRUE(asked_.empty());
-}
-
-TEST_F(EmblemControllerTest, OnlyAChangeOfIdentifierRefreshesTheItem) {
-  push("synced", "/home/u/Sync/a");
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/home/u/Sync/a"}));
-  push("synced", "/home/u/Sync/a");
-  EXPECT_TRUE(refresher_.take().empty());
-  push("error", "/home/u/Sync/a");
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/home/u/Sync/a"}));
-  push("", "/home/u/Sync/a");
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(shown("/home/u/Sync/a"), std::nullopt);
-  // The empty identifier for an item that shows nothing changes nothing.
-  push("", "/home/u/Sync/b");
-  EXPECT_TRUE(refresher_.take().empty());
-}
-
-TEST_F(EmblemControllerTest, PathsAreComparedStandardisedAndUnderCanonicalEquivalence) {
-  push("synced", "/home/u/Sync/./docs//a");
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/home/u/Sync/docs/a"}));
-  EXPECT_EQ(shown("/home/u/Sync/docs/a"), kGreen);
-
-  // The sync client wrote the name decomposed; the file system holds it
-  // precomposed. The item is refreshed under the file system's name.
-  push("syncing", kNfdName);
-  EXPECT_TRUE(refresher_.take().contains(kNfcName));
-  EXPECT_EQ(shown(kNfcName), kBlue);
-  EXPECT_TRUE(asked_.empty());
-}
-
-TEST_F(EmblemControllerTest, ARefreshNamesTheItemAsTheFileManagerSpellsIt) {
-  // The file system holds the name decomposed; the sync client writes it
-  // precomposed.
-  EXPECT_EQ(shown(kNfdName), std::nullopt);
-  push("error", kNfcName);
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{kNfcName, kNfdName}));
-  EXPECT_EQ(shown(kNfdName), kRed);
-}
-
-TEST_F(EmblemControllerTest, ItemsLeftOutsideTheObservedFoldersAreForgottenAndRefreshed) {
-  controller_.setDirectoryUrls(
-      {FileUrl::fromPath("/home/u/Sync", true), FileUrl::fromPath("/srv/Team", true)});
-  push("synced", "/home/u/Sync/a");
-  push("synced", "/srv/Team/b");
-  refresher_.take();
-  // The same set again, in another order: nothing moves.
-  controller_.setDirectoryUrls(
-      {FileUrl::fromPath("/srv/Team/", true), FileUrl::fromPath("/home/u/Sync", true)});
-  EXPECT_TRUE(refresher_.take().empty());
-
-  controller_.setDirectoryUrls({FileUrl::fromPath("/srv/Team", true)});
-  EXPECT_EQ(refresher_.take(), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(shown("/home/u/Sync/a", "synced"), std::nullopt);
-  EXPECT_EQ(shown("/srv/Team/b"), kGreen);
-  EXPECT_TRUE(asked_.empty());
-}
-
-TEST_F(EmblemControllerTest, TheSelectionIsWhatWasLastSet) {
-  EXPECT_EQ(controller_.selectedItemUrls(), std::nullopt);
-  controller_.setSelection(std::vector<FileUrl>{FileUrl::fromPath("/home/u/Sync/a", false)});
-  ASSERT_TRUE(controller_.selectedItemUrls());
-  EXPECT_EQ(controller_.selectedItemUrls()->front().path(), "/home/u/Sync/a");
-  controller_.setSelection(std::nullopt);
-  EXPECT_EQ(controller_.selectedItemUrls(), std::nullopt);
+TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) {
+  for (const char* path : {"/home/u/Sync/a", "/srv/Team/b", "/srv/Team/sub/c", "/srv/Other/d"}) {
+    controller_.itemShown(path);
+  }
+  EXPECT_EQ(refreshedByRoots({"/srv/Team/", "/home/u/Sync"}),
+            (std::set<std::string>{"/srv/Team/b", "/srv/Team/sub/c"}));
+  EXPECT_TRUE(refreshedByRoots({"/home/u/Sync", "/srv/Team"}).empty());
+  // A deeper folder decides the badges below it.
+  EXPECT_EQ(refreshedByRoots({"/srv/Team", "/srv/Team/sub"}),
+            (std::set<std::string>{"/home/u/Sync/a", "/srv/Team/sub/c"}));
 }
 
 }  // namespace

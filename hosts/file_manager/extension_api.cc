@@ -10,14 +10,14 @@
 #include <utility>
 #include <vector>
 
-#include "hosts/log_identity.h"
-#include "host/glib/glib_run_loop.h"
-#include "hosts/file_manager/file_manager_extension.h"
 #include "host/glib/gio_workspace.h"
 #include "host/glib/glib_logger.h"
-#include "hosts/file_manager/idle_refresher.h"
+#include "host/glib/glib_run_loop.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
+#include "hosts/file_manager/file_manager_extension.h"
+#include "hosts/file_manager/idle_refresher.h"
+#include "hosts/log_identity.h"
 
 struct TessvikExtension {
   explicit TessvikExtension(TessvikInvalidateFunc invalidate) : refresher(invalidate) {}
@@ -79,6 +79,24 @@ char* tessvik_extension_emblem_for(TessvikExtension* extension, const char* path
   } catch (...) {
     logEscapedException();
     return nullptr;
+  }
+}
+
+void tessvik_extension_item_shown(TessvikExtension* extension, const char* path) {
+  if (extension == nullptr || path == nullptr) return;
+  try {
+    extension->extension.itemShown(path);
+  } catch (...) {
+    logEscapedException();
+  }
+}
+
+void tessvik_extension_item_gone(TessvikExtension* extension, const char* path) {
+  if (extension == nullptr || path == nullptr) return;
+  try {
+    extension->extension.itemGone(path);
+  } catch (...) {
+    logEscapedException();
   }
 }
 

@@ -36,6 +36,13 @@ void tessvik_extension_free(TessvikExtension* extension);
  * manager shows, newly allocated (free it with g_free), or NULL for none. */
 char* tessvik_extension_emblem_for(TessvikExtension* extension, const char* path, int is_directory);
 
+/* One of the file manager's items now holds the path `path` (absolute):
+ * while it does, a change of its badge refreshes it. Call it once per item
+ * and path, and tessvik_extension_item_gone with the same path when that
+ * item lets go of it (it is finalized, or renamed). */
+void tessvik_extension_item_shown(TessvikExtension* extension, const char* path);
+void tessvik_extension_item_gone(TessvikExtension* extension, const char* path);
+
 /* The context menu for selected items: `add` is called once per item, in
  * order. */
 void tessvik_extension_menu_for_items(TessvikExtension* extension, TessvikAddMenuItemFunc add,

@@ -12,9 +12,10 @@ FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
                  realHome_) {}
 
 std::optional<std::string> FileManagerExtension::emblemFor(const std::string& path,
-                                                           bool isDirectory) {
-  return controller_.emblemForItem(
-      path, isDirectory, [this](const FileUrl& url) { extension_.requestBadgeIdentifier(url); });
+                                                           bool isDirectory) const {
+  std::optional<std::string_view> identifier =
+      extension_.badgeIdentifierFor(FileUrl::fromPath(path, isDirectory));
+  return identifier ? controller_.iconFor(*identifier) : std::nullopt;
 }
 
 std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems() {

@@ -13,12 +13,12 @@
 #include "extension/real_home.h"
 #include "host/file_system.h"
 #include "host/logger.h"
-#include "hosts/file_manager/emblem_controller.h"
-#include "hosts/file_manager/emblem_images.h"
-#include "hosts/file_manager/item_refresher.h"
 #include "host/run_loop.h"
 #include "host/user_database.h"
 #include "host/workspace.h"
+#include "hosts/file_manager/emblem_controller.h"
+#include "hosts/file_manager/emblem_images.h"
+#include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik {
 
@@ -52,9 +52,15 @@ class FileManagerExtension {
   FileManagerExtension(const FileManagerExtension&) = delete;
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;
 
-  // The emblem icon name for the item at `path` that the file manager shows,
-  // or nothing. See EmblemController::emblemForItem.
-  std::optional<std::string> emblemFor(const std::string& path, bool isDirectory);
+  // The emblem icon name for the item at `path` (absolute, the file
+  // manager's bytes), from the extension's answer for it, or nothing.
+  std::optional<std::string> emblemFor(const std::string& path, bool isDirectory) const;
+
+  // The file manager holds an item at `path`, or let go of it: see
+  // EmblemController::itemShown. Only a held item is refreshed when its badge
+  // changes.
+  void itemShown(const std::string& path) { controller_.itemShown(path); }
+  void itemGone(const std::string& path) { controller_.itemGone(path); }
 
   // The items of the context menu for selected items.
   std::vector<FileManagerMenuItem> menuForItems();

@@ -2,8 +2,7 @@
 
 namespace tessvik::sim {
 
-std::optional<Options> parseCommandLine(std::span<const std::string_view> args,
-                                        std::string& error) {
+Result<Options> parseCommandLine(std::span<const std::string_view> args) {
   Options options;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string_view arg = args[i];
@@ -17,17 +16,14 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args,
     }
 
     if (takesValue && !value) {
-      error = "l'option « " + std::string(name) + " » demande une valeur";
-      return std::nullopt;
+      return inputError("l'option « " + std::string(name) + " » demande une valeur");
     }
     if (!takesValue && value) {
-      error = "l'option « " + std::string(name) + " » ne prend pas de valeur";
-      return std::nullopt;
+      return inputError("l'option « " + std::string(name) + " » ne prend pas de valeur");
     }
     if (name == "--home") {
       if (value->empty()) {
-        error = "l'option « --home » demande un dossier";
-        return std::nullopt;
+        return inputError("l'option « --home » demande un dossier");
       }
       options.home = std::string(*value);
     } else if (name == "--without-symbol") {
@@ -37,8 +33,7 @@ std::optional<Options> parseCommandLine(std::span<const std::string_view> args,
     } else if (name == "--version") {
       options.version = true;
     } else {
-      error = "option inconnue : « " + std::string(arg) + " »";
-      return std::nullopt;
+      return inputError("option inconnue : « " + std::string(arg) + " »");
     }
   }
   return options;

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/error.h"
+
 namespace tessvik::sim {
 
 struct Options {
@@ -19,9 +21,9 @@ struct Options {
 };
 
 // Parses the arguments after the program name. Each option with a value
-// takes it as the next argument or after "=" ("--home=DIR"). On a mistake,
-// nothing, with `error` set to a French message naming the culprit.
-std::optional<Options> parseCommandLine(std::span<const std::string_view> args, std::string& error);
+// takes it as the next argument or after "=" ("--home=DIR"). A mistake is an
+// input error whose French description names the culprit.
+Result<Options> parseCommandLine(std::span<const std::string_view> args);
 
 // What --help prints (French).
 std::string usageText();

@@ -7,32 +7,28 @@
 namespace tessvik::sim {
 namespace {
 
-std::optional<Options> parse(std::vector<std::string_view> args, std::string& error) {
-  return parseCommandLine(args, error);
+Result<Options> parse(std::vector<std::string_view> args) {
+  return parseCommandLine(args);
 }
 
 TEST(CommandLineTest, ReadsOptionsWithSeparateOrAttachedValues) {
-  std::string error;
-  std::optional<Options> options =
-      parse({"--home", "/tmp/h", "--without-symbol", "a.b", "--without-symbol=c.d"}, error);
-  ASSERT_TRUE(options) << error;
-  EXPECT_EQ(options->home, "/tmp/h");
-  EXPECT_EQ(options->missingSymbols, (std::set<std::string>{"a.b", "c.d"}));
-  EXPECT_FALSE(options->help || options->version);
-
-  options = parse({"--home=/x y", "--version", "-h"}, error);
-  ASSERT_TRUE(options);
-  EXPECT_EQ(options->home, "/x y");
-  EXPECT_TRUE(options->help && options->version);
+  Result<Options> options =
+      parse({"--home", "/tmp/h", "--without-symbol", "a.b", "--without-symbol=c.d", "-h"});
+  ASSERT_TRUE(options) << options.error().description;
+  EXPECT_EQ(options.value().home, "/tmp/h");
+  EXPECT_EQ(options.value().missingSymbols, (std::set<std::string>{"a.b", "c.d"}));
+  EXPECT_TRUE(options.value().help);
+  EXPECT_FALSE(options.value().version);
+  EXPECT_EQ(parse({"--home=/x y"}).value().home, "/x y");
 }
 
 TEST(CommandLineTest, RefusesMistakesWithAFrenchMessage) {
   const std::vector<std::vector<std::string_view>> mistakes = {
       {"--home"}, {"--home="}, {"--without-symbol"}, {"--help=yes"}, {"--verbose"}, {"extra"}};
   for (const auto& args : mistakes) {
-    std::string error;
-    EXPECT_FALSE(parse(args, error)) << args.front();
-    EXPECT_NE(error.find("option"), std::string::npos) << error;
+    Result<Options> options = parse(args);
+    ASSERT_FALSE(options) << args.front();
+    EXPECT_NE(options.error().description.find("option"), std::string::npos);
   }
 }
 

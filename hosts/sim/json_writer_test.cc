@@ -29,12 +29,6 @@ TEST(JsonWriterTest, EveryByteGivesValidJsonThatReadsBackAsTheValidText) {
   }
 }
 
-TEST(JsonWriterTest, ShortEscapesForCommonControlsAndReplacementForBadBytes) {
-  JsonWriter json;
-  EXPECT_EQ(json.value("a\"b\\c\nd\te\x01").take(), R"("a\"b\\c\nd\te\u0001")");
-  EXPECT_EQ(json.value("b\xE9te").take(), "\"b\xEF\xBF\xBDte\"");
-}
-
 TEST(JsonWriterTest, NestsWithCommasAndWritesNumbersAsJsonCan) {
   JsonWriter json;
   json.beginObject().key("a").beginArray().value(64.0).value(0.5).value(-3.0).endArray();

@@ -19,9 +19,9 @@
 #include "extension/real_home.h"
 #include "host/glib/glib_run_loop.h"
 #include "host/host.h"
-#include "hosts/log_identity.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
+#include "hosts/log_identity.h"
 #include "hosts/sim/command_line.h"
 #include "hosts/sim/fd_line_reader.h"
 #include "hosts/sim/home_override.h"
@@ -99,20 +99,19 @@ int run(const sim::Options& options) {
 
 int main(int argc, char** argv) {
   std::vector<std::string_view> args(argv + (argc > 0 ? 1 : 0), argv + argc);
-  std::string error;
-  std::optional<sim::Options> options = sim::parseCommandLine(args, error);
+  Result<sim::Options> options = sim::parseCommandLine(args);
   if (!options) {
     std::fprintf(stderr, "tessvik-finder : %s\nEssayez « tessvik-finder --help ».\n",
-                 error.c_str());
+                 options.error().description.c_str());
     return 2;
   }
-  if (options->help) {
+  if (options.value().help) {
     std::fputs(sim::usageText().c_str(), stdout);
     return 0;
   }
-  if (options->version) {
+  if (options.value().version) {
     std::printf("tessvik-finder %s\n", TESSVIK_VERSION);
     return 0;
   }
-  return run(*options);
+  return run(options.value());
 }

@@ -52,11 +52,29 @@ static void invalidate_uri(const char* uri) {
   g_object_unref(file);
 }
 
+/* The path under which an item was last handed to the extension is kept on
+ * the item; when the item lets go of it (it is finalized, or the path is
+ * replaced after a rename) the extension forgets it. */
+static const char kHeldPathKey[] = "tessvik-held-path";
+
+static void release_held_path(gpointer path) {
+  tessvik_extension_item_gone(extension, path);
+  g_free(path);
+}
+
+static void hold_path(FmFileInfo* file, const char* path) {
+  const char* held = g_object_get_data(G_OBJECT(file), kHeldPathKey);
+  if (g_strcmp0(held, path) == 0) return;
+  tessvik_extension_item_shown(extension, path);
+  g_object_set_data_full(G_OBJECT(file), kHeldPathKey, g_strdup(path), release_held_path);
+}
+
 static FmOperationResult update_file_info(FmInfoProvider* provider G_GNUC_UNUSED, FmFileInfo* file,
                                           GClosure* update_complete G_GNUC_UNUSED,
                                           FmOperationHandle** handle G_GNUC_UNUSED) {
   char* path = item_path(file);
   if (path != NULL) {
+    hold_path(file, path);
     char* emblem =
         tessvik_extension_emblem_for(extension, path, FM_FN(file_info_is_directory)(file));
     if (emblem != NULL) FM_FN(file_info_add_emblem)(file, emblem);
