@@ -37,14 +37,6 @@ class BadgeStateTest : public StateFolderTest {
   BadgeState state_{faulty_, logger_, controller_};
 };
 
-TEST_F(BadgeStateTest, AnEmptyStateFolderChangesNothing) {
-  reload();
-  reload();
-  EXPECT_TRUE(controller_.pushes.empty());
-  EXPECT_TRUE(controller_.directorySets.empty());
-  EXPECT_TRUE(logger_.lines.empty());
-}
-
 TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOnce) {
   writeState("badges.json", "/Users/u/Sync",
              {{"docs/report.pdf", "synced"}, {"a.txt", "Synced"}, {"", "conflict"}});
@@ -62,7 +54,10 @@ TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOn
                    {LogLevel::kDefault, "état chargé : 3 élément(s) sous /Users/u/Sync"}}));
 }
 
-TEST_F(BadgeStateTest, AnIdleReloadListsOnceDatesEachFileAndReadsNothing) {
+TEST_F(BadgeStateTest, AnIdleReloadListsOnceDatesEachFileAndChangesNothing) {
+  reload();  // an empty state folder
+  EXPECT_TRUE(controller_.pushes.empty() && controller_.directorySets.empty());
+  EXPECT_TRUE(logger_.lines.empty());
   for (int i = 0; i < 5; ++i) {
     writeState("badges-" + std::to_string(i) + ".json", "/r" + std::to_string(i), {{"f", "ok"}});
   }
@@ -72,8 +67,7 @@ TEST_F(BadgeStateTest, AnIdleReloadListsOnceDatesEachFileAndReadsNothing) {
   EXPECT_EQ(files_.calls.listFolder, 1);
   EXPECT_EQ(files_.calls.modificationTime, 5);
   EXPECT_EQ(files_.calls.readFile, 0);
-  EXPECT_TRUE(controller_.pushes.empty());
-  EXPECT_TRUE(controller_.directorySets.empty());
+  EXPECT_TRUE(controller_.pushes.empty() && controller_.directorySets.empty());
   EXPECT_TRUE(logger_.lines.empty());
 }
 
@@ -130,10 +124,17 @@ TEST_F(BadgeStateTest, ARenamedFileIsARemovedFilePlusANewOne) {
   EXPECT_EQ(badgeFor("/S/a"), "synced");
 }
 
-TEST_F(BadgeStateTest, ANewRootPushesEveryItemUnderItAndNothingUnderTheOldOne) {
+TEST_F(BadgeStateTest, EachFileIsDiffedAgainstItsOwnRootOnly) {
   writeState("badges.json", "/Old", {{"a", "synced"}, {"b", "synced"}});
+  writeState("badges-other.json", "/Old", {{"a", "synced"}, {"z", "synced"}});
+  reload();
+  EXPECT_EQ(controller_.directorySets.back(), Paths{"/Old"});  // observed once
+  controller_.takePushes();
+  // Dropped from one file, a path loses its badge though the other lists it.
   writeState("badges-other.json", "/Old", {{"z", "synced"}});
-  reloadQuietly();
+  reload();
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/Old/a"}}));
+  // Under a new root every item is new; nothing is pushed under the old one.
   writeState("badges.json", "/New/", {{"a", "synced"}});
   reload();
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"synced", "/New/a"}}));
@@ -150,17 +151,6 @@ TEST_F(BadgeStateTest, ARootRespelledInAnotherNormalFormIsTheSameRoot) {
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/Users/u/Donne\u0301es/b"}}));
   // One folder to observe, in one spelling.
   EXPECT_EQ(controller_.directorySets.back().size(), 1u);
-}
-
-TEST_F(BadgeStateTest, TwoFilesWithTheSameRootAreDiffedSeparatelyAndObservedOnce) {
-  writeState("badges-a.json", "/S", {{"shared", "synced"}});
-  writeState("badges-b.json", "/S", {{"shared", "synced"}, {"b", "error"}});
-  reload();
-  EXPECT_EQ(controller_.directorySets.back(), Paths{"/S"});
-  controller_.takePushes();
-  writeState("badges-a.json", "/S", {});
-  reload();
-  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/shared"}}));
 }
 
 TEST_F(BadgeStateTest, OnlyBadgeStateFilesAreRead) {
@@ -192,7 +182,7 @@ TEST_F(BadgeStateTest, BrokenFilesAreReportedAtEveryReloadAndKeepTheLastGoodStat
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"error", "/S/a"}}));
 }
 
-TEST_F(BadgeStateTest, UnreadableEntriesAreReportedAndRetried) {
+TEST_F(BadgeStateTest, UnreadableFilesAreReportedAndRetriedUndatableOnesSkippedQuietly) {
   files_.addFolder(statePath("badges-dir.json"));
   writeState("badges.json", "/S", {{"a", "synced"}});
   faulty_.failRead(statePath("badges.json"), EACCES);
@@ -205,16 +195,13 @@ TEST_F(BadgeStateTest, UnreadableEntriesAreReportedAndRetried) {
   faulty_.clear();
   reload();
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"synced", "/S/a"}}));
-}
-
-TEST_F(BadgeStateTest, AFileThatCannotBeDatedIsSkippedQuietlyAndKept) {
-  writeState("badges.json", "/S", {{"a", "synced"}});
-  reloadQuietly();
+  logger_.takeLines();
+  // A file that cannot be dated is skipped quietly: still listed, still held.
   faulty_.failDate(statePath("badges.json"), EACCES);
+  writeState("badges.json", "/S", {});
   reload();
-  EXPECT_TRUE(logger_.lines.empty());
+  EXPECT_EQ(logger_.lines.size(), 1u);  // badges-dir.json, still unreadable
   EXPECT_TRUE(controller_.pushes.empty());
-  EXPECT_TRUE(controller_.directorySets.empty());  // still listed: not removed
   EXPECT_EQ(badgeFor("/S/a"), "synced");
 }
 
