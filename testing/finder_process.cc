@@ -54,10 +54,9 @@ FinderProcess::~FinderProcess() {
   }
 }
 
-bool FinderProcess::fail(std::string_view why) {
+void FinderProcess::fail(std::string_view why) {
   if (!failed_) ADD_FAILURE() << "tessvik-finder: " << why;
   failed_ = true;
-  return false;
 }
 
 void FinderProcess::write(std::string_view bytes) {
@@ -100,21 +99,13 @@ JsonValue FinderProcess::next() {
   return parsed.value_or(JsonValue());
 }
 
-FinderProcess::Exchange FinderProcess::collect() {
-  Exchange exchange;
-  while (!failed_) {
-    JsonValue line = next();
-    if (line["reply"] != JsonValue()) {
-      exchange.reply = std::move(line);
-      break;
-    }
-    if (line != JsonValue::object({{"event", "timer"}})) exchange.events.push_back(line);
+std::vector<JsonValue> FinderProcess::collect() {
+  std::vector<JsonValue> lines;
+  while (!failed_ && (lines.empty() || lines.back()["reply"] == JsonValue())) {
+    lines.push_back(next());
+    if (lines.back() == JsonValue::object({{"event", "timer"}})) lines.pop_back();
   }
-  return exchange;
-}
-
-void FinderProcess::signal(int signal) {
-  if (pid_ > 0 && !status_) ::kill(pid_, signal);
+  return lines;
 }
 
 std::optional<int> FinderProcess::wait() {

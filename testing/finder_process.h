@@ -46,25 +46,20 @@ class FinderProcess {
   // The next line of output, parsed; null after a failure.
   JsonValue next();
 
-  // What one request brought: the events up to its reply, timer events left
-  // out, and that reply.
-  struct Exchange {
-    std::vector<JsonValue> events;
-    JsonValue reply;
-  };
-  Exchange collect();
-  Exchange send(std::string_view request) {
+  // What one request brought: the lines up to and including its reply (the
+  // first line with a "reply" member), timer events left out.
+  std::vector<JsonValue> collect();
+  std::vector<JsonValue> send(std::string_view request) {
     write(std::string(request) + "\n");
     return collect();
   }
 
-  void signal(int signal);
   // The exit status (128 + N when killed by signal N) once the program has
   // ended; nothing, and a failure, when it still runs after kTimeout.
   std::optional<int> wait();
 
  private:
-  bool fail(std::string_view why);
+  void fail(std::string_view why);
 
   pid_t pid_ = -1;
   int input_ = -1;

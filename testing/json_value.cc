@@ -3,6 +3,7 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 namespace tessvik::testing {
@@ -10,16 +11,16 @@ namespace {
 
 namespace dom = simdjson::dom;
 
+// The one way strings are written: only what JSON requires is escaped.
 std::string jsonString(std::string_view s) {
-  static constexpr char kHex[] = "0123456789abcdef";
   std::string out = "\"";
   for (const char c : s) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (c == '"' || c == '\\') out.push_back('\\');
-    if (byte < 0x20) {
-      out.append("\\u00");
-      out.push_back(kHex[byte >> 4]);
-      out.push_back(kHex[byte & 0xF]);
+    char escaped[8];
+    if (c == '"' || c == '\\') {
+      out.append({'\\', c});
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      out.append(escaped,
+                 static_cast<std::size_t>(std::snprintf(escaped, sizeof escaped, "\\u%04x", c)));
     } else {
       out.push_back(c);
     }
@@ -28,32 +29,28 @@ std::string jsonString(std::string_view s) {
   return out;
 }
 
+// `items` between `open` and `close`, separated by commas.
+std::string enclosed(char open, const std::vector<std::string>& items, char close) {
+  std::string out(1, open);
+  for (const std::string& item : items) out.append(out.size() > 1 ? "," : "").append(item);
+  out.push_back(close);
+  return out;
+}
+
 std::string canonical(dom::element e) {
-  if (e.is_string()) return jsonString(std::string_view(e));
+  std::vector<std::string> items;
   if (e.is_array()) {
-    std::string out = "[";
-    for (dom::element item : dom::array(e)) {
-      if (out.size() > 1) out.push_back(',');
-      out.append(canonical(item));
-    }
-    out.push_back(']');
-    return out;
+    for (dom::element item : dom::array(e)) items.push_back(canonical(item));
+    return enclosed('[', items, ']');
   }
   if (e.is_object()) {
-    std::vector<std::pair<std::string, std::string>> members;
     for (dom::key_value_pair m : dom::object(e)) {
-      members.emplace_back(jsonString(m.key), canonical(m.value));
+      items.push_back(jsonString(m.key) + ":" + canonical(m.value));
     }
-    std::sort(members.begin(), members.end());
-    std::string out = "{";
-    for (const auto& [key, value] : members) {
-      if (out.size() > 1) out.push_back(',');
-      out.append(key).append(":").append(value);
-    }
-    out.push_back('}');
-    return out;
+    std::sort(items.begin(), items.end());
+    return enclosed('{', items, '}');
   }
-  return simdjson::minify(e);  // numbers, true, false, null
+  return e.is_string() ? jsonString(std::string_view(e)) : simdjson::minify(e);
 }
 
 }  // namespace
@@ -61,24 +58,15 @@ std::string canonical(dom::element e) {
 JsonValue::JsonValue(std::string_view text) : text_(jsonString(text)) {}
 
 JsonValue JsonValue::object(std::initializer_list<std::pair<std::string_view, JsonValue>> members) {
-  std::string text = "{";
-  for (const auto& [name, value] : members) {
-    if (text.size() > 1) text.push_back(',');
-    text.append(jsonString(name)).append(":").append(value.text_);
-  }
-  text.push_back('}');
-  return parse(text).value();  // sorts the members
+  std::vector<std::string> items;
+  for (const auto& [name, value] : members) items.push_back(jsonString(name) + ":" + value.text_);
+  return parse(enclosed('{', items, '}')).value();
 }
 
 JsonValue JsonValue::strings(const std::vector<std::string>& items) {
-  JsonValue array;
-  array.text_ = "[";
-  for (const std::string& item : items) {
-    if (array.text_.size() > 1) array.text_.push_back(',');
-    array.text_.append(jsonString(item));
-  }
-  array.text_.push_back(']');
-  return array;
+  std::vector<std::string> strings;
+  for (const std::string& item : items) strings.push_back(jsonString(item));
+  return parse(enclosed('[', strings, ']')).value();
 }
 
 std::optional<JsonValue> JsonValue::parse(std::string_view text) {

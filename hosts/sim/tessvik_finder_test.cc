@@ -26,7 +26,7 @@ namespace tessvik::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Events = std::vector<JsonValue>;
+using Lines = std::vector<JsonValue>;
 
 const JsonValue kTimer = JsonValue::object({{"event", "timer"}});
 const char* const kTick = R"({"request":"tick"})";
@@ -58,10 +58,10 @@ JsonValue error(const char* message) {
 std::string badgeRequest(const std::string& path) {
   return JsonValue::object({{"request", "badge"}, {"path", path}}).text();
 }
-// The order of one reload's pushes is not part of the protocol.
-Events sorted(Events events) {
-  std::sort(events.begin(), events.end());
-  return events;
+// The order of one reload's events is not part of the protocol.
+Lines sorted(Lines lines) {
+  std::sort(lines.begin(), lines.end());
+  return lines;
 }
 
 class TessvikFinderTest : public ::testing::Test {
@@ -110,21 +110,20 @@ TEST_F(TessvikFinderTest, StartsInOrderBeforeReadingRequestsThenPollsOnItsOwnTim
   writeState("badges.json", sync, {{"a.txt", "synced"}, {"docs/r.pdf", "syncing"}});
   FinderProcess finder = start();
   // Asked at once: the reply comes after the whole start-up.
-  const FinderProcess::Exchange startup = finder.send(kToolbar);
-  EXPECT_EQ(startup.reply,
-            JsonValue::object({{"reply", "toolbar"}, {"name", "TessVik"}, {"toolTip", "TessVik"}}));
-  ASSERT_EQ(startup.events.size(), 1u + 4u + 4u);
-  EXPECT_EQ(startup.events[0],
-            logEvent("default", "extension démarrée, dossier d'état : " + stateDir_));
+  const Lines startup = finder.send(kToolbar);
+  ASSERT_EQ(startup.size(), 1u + 4u + 4u + 1u);
+  EXPECT_EQ(startup[0], logEvent("default", "extension démarrée, dossier d'état : " + stateDir_));
   const char* const badges[] = {"synced", "syncing", "conflict", "error"};
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(startup.events[1 + i]["event"], JsonValue("setBadgeImage"));
-    EXPECT_EQ(startup.events[1 + i]["identifier"], JsonValue(badges[i]));
+    EXPECT_EQ(startup[1 + i]["event"], JsonValue("setBadgeImage"));
+    EXPECT_EQ(startup[1 + i]["identifier"], JsonValue(badges[i]));
   }
-  EXPECT_EQ(sorted({startup.events.begin() + 5, startup.events.end() - 1}),
+  EXPECT_EQ(sorted({startup.begin() + 5, startup.end() - 2}),
             sorted({push("synced", sync + "/a.txt"), push("syncing", sync + "/docs/r.pdf"),
                     loaded(2, sync)}));
-  EXPECT_EQ(startup.events.back(), observed({sync}));
+  EXPECT_EQ(startup[8], observed({sync}));
+  EXPECT_EQ(startup[9],
+            JsonValue::object({{"reply", "toolbar"}, {"name", "TessVik"}, {"toolTip", "TessVik"}}));
 
   // Nobody asks: the program's own timer finds a new file.
   writeState("badges-2.json", home_ + "/Photos", {{"x.jpg", "error"}});
@@ -134,7 +133,7 @@ TEST_F(TessvikFinderTest, StartsInOrderBeforeReadingRequestsThenPollsOnItsOwnTim
   }
   EXPECT_EQ(event, push("error", home_ + "/Photos/x.jpg"));
 
-  finder.signal(SIGINT);
+  ::kill(finder.pid(), SIGINT);
   EXPECT_EQ(finder.wait(), 0);
 }
 
@@ -148,20 +147,20 @@ TEST_F(TessvikFinderTest, EveryLineGetsOneReplyWhateverItsBytesOrHowItArrives) {
       "{\"request\":\"select\",\"paths\":null}\nnot json\n{\"request\":\"fly\"}\n"
       "{\"request\":\"badge\",\"path\":\"/x/caf\xC3");
   finder.write("\xA9\"}\n");
-  EXPECT_EQ(finder.collect().reply, reply("select"));
-  EXPECT_EQ(finder.collect().reply,
-            error("requête illisible : la ligne n'est pas un texte JSON valide"));
-  EXPECT_EQ(finder.collect().reply, error("requête inconnue : « fly »"));
-  EXPECT_EQ(finder.collect().reply, reply("badge"));
+  EXPECT_EQ(finder.collect(), Lines{reply("select")});
+  EXPECT_EQ(finder.collect(),
+            Lines{error("requête illisible : la ligne n'est pas un texte JSON valide")});
+  EXPECT_EQ(finder.collect(), Lines{error("requête inconnue : « fly »")});
+  EXPECT_EQ(finder.collect(), Lines{reply("badge")});
 
   // Whatever bytes names and paths hold, every line is valid JSON (each one
   // is parsed) and carries them, ill-formed UTF-8 as U+FFFD.
   writeState("badges-\xff\"\\\n\x01.json", "{");
   writeState("badges-odd.json",
              R"({"root":")" + home_ + R"(/q\"b\\c\u0001d","files":{"t\nab":"s"}})");
-  const Events odd = finder.send(kTick).events;
-  EXPECT_TRUE(std::any_of(odd.begin(), odd.end(), [](const JsonValue& e) {
-    return e["message"].str().starts_with("état illisible (badges-\uFFFD\"\\\n\x01.json) : ");
+  const Lines odd = finder.send(kTick);
+  EXPECT_TRUE(std::any_of(odd.begin(), odd.end(), [](const JsonValue& line) {
+    return line["message"].str().starts_with("état illisible (badges-\uFFFD\"\\\n\x01.json) : ");
   }));
   EXPECT_NE(std::find(odd.begin(), odd.end(),
                       push("s", home_ + "/q\"b\\c\x01"
@@ -170,17 +169,17 @@ TEST_F(TessvikFinderTest, EveryLineGetsOneReplyWhateverItsBytesOrHowItArrives) {
 
   // Once the extension is released, requests to it are refused; the session
   // goes on.
-  EXPECT_EQ(finder.send(R"({"request":"release"})").reply, reply("release"));
-  EXPECT_EQ(finder.send(badgeRequest(home_ + "/x")).reply, error("l'extension a été libérée"));
-  EXPECT_EQ(finder.send(kTick).reply, reply("tick"));
+  EXPECT_EQ(finder.send(R"({"request":"release"})"), Lines{reply("release")});
+  EXPECT_EQ(finder.send(badgeRequest(home_ + "/x")), Lines{error("l'extension a été libérée")});
+  EXPECT_EQ(finder.send(kTick), Lines{reply("tick")});
 
   // A last line without a newline is read at the end of input; the end of
   // input ends the requests, not the loop and its timer. SIGTERM does.
   finder.write(kToolbar);
   finder.closeInput();
-  EXPECT_EQ(finder.collect().reply, error("l'extension a été libérée"));
+  EXPECT_EQ(finder.collect(), Lines{error("l'extension a été libérée")});
   EXPECT_EQ(finder.next(), kTimer);
-  finder.signal(SIGTERM);
+  ::kill(finder.pid(), SIGTERM);
   EXPECT_EQ(finder.wait(), 0);
 }
 
@@ -191,39 +190,37 @@ TEST_F(TessvikFinderTest, AWholeSessionAsTheReadmeWalksThroughIt) {
   const std::string report = sync + "/docs/report.pdf";
   const std::string photo = sync + "/photo.jpg";
   writeState("badges.json", sync, {{"docs/report.pdf", "syncing"}, {"photo.jpg", "synced"}});
-  EXPECT_EQ(
-      sorted(finder.send(kTick).events),
-      sorted({push("syncing", report), push("synced", photo), loaded(2, sync), observed({sync})}));
+  EXPECT_EQ(sorted(finder.send(kTick)), sorted({push("syncing", report), push("synced", photo),
+                                                loaded(2, sync), observed({sync}), reply("tick")}));
   // Only the item that changed is pushed again.
   writeState("badges.json", sync, {{"docs/report.pdf", "synced"}, {"photo.jpg", "synced"}});
-  EXPECT_EQ(sorted(finder.send(kTick).events),
-            sorted({push("synced", report), loaded(2, sync), observed({sync})}));
+  EXPECT_EQ(sorted(finder.send(kTick)),
+            sorted({push("synced", report), loaded(2, sync), observed({sync}), reply("tick")}));
 
   // Badges asked for: a listed item, one the file does not list (no badge),
   // one outside every synced folder (no answer at all).
-  EXPECT_EQ(finder.send(badgeRequest(report)).events, Events{push("synced", report)});
-  EXPECT_EQ(finder.send(badgeRequest(sync + "/notes.txt")).events,
-            Events{push("", sync + "/notes.txt")});
-  EXPECT_EQ(finder.send(badgeRequest(home_ + "/Elsewhere/x")).events, Events{});
+  EXPECT_EQ(finder.send(badgeRequest(report)), (Lines{push("synced", report), reply("badge")}));
+  EXPECT_EQ(finder.send(badgeRequest(sync + "/notes.txt")),
+            (Lines{push("", sync + "/notes.txt"), reply("badge")}));
+  EXPECT_EQ(finder.send(badgeRequest(home_ + "/Elsewhere/x")), Lines{reply("badge")});
 
   const std::vector<std::string> selected = {sync + "/Q3 report & notes.pdf"};
-  EXPECT_EQ(
-      finder
-          .send(JsonValue::object({{"request", "select"}, {"paths", JsonValue::strings(selected)}})
-                    .text())
-          .reply,
-      reply("select"));
-  EXPECT_EQ(finder.send(R"({"request":"share"})").events,
-            Events{JsonValue::object(
-                {{"event", "openURL"},
-                 {"url", "tessvik://share?path=" + sync + "/Q3%20report%20%26%20notes.pdf"}})});
+  EXPECT_EQ(finder.send(
+                JsonValue::object({{"request", "select"}, {"paths", JsonValue::strings(selected)}})
+                    .text()),
+            Lines{reply("select")});
+  EXPECT_EQ(finder.send(R"({"request":"share"})"),
+            (Lines{JsonValue::object({{"event", "openURL"},
+                                      {"url", "tessvik://share?path=" + sync +
+                                                  "/Q3%20report%20%26%20notes.pdf"}}),
+                   reply("share")}));
 
   // Removed: every item it listed loses its badge, its root is no longer
   // observed.
   ASSERT_EQ(::unlink((stateDir_ + "/badges.json").c_str()), 0);
-  EXPECT_EQ(sorted(finder.send(kTick).events),
-            sorted({push("", report), push("", photo), observed({})}));
-  EXPECT_EQ(finder.send(R"({"request":"quit"})").reply, reply("quit"));
+  EXPECT_EQ(sorted(finder.send(kTick)),
+            sorted({push("", report), push("", photo), observed({}), reply("tick")}));
+  EXPECT_EQ(finder.send(R"({"request":"quit"})"), Lines{reply("quit")});
   EXPECT_EQ(finder.wait(), 0);
 }
 
@@ -234,7 +231,7 @@ TEST_F(TessvikFinderTest, TheCommandLineIsObeyedOrRefusedWithStatusTwo) {
   EXPECT_EQ(FinderProcess({"--frobnicate"}).wait(), 2);
   // A symbol the simulated system lacks leaves its badge unregistered.
   FinderProcess finder = start({"--without-symbol", "checkmark.circle.fill"});
-  EXPECT_EQ(finder.send(kToolbar).events.at(1),
+  EXPECT_EQ(finder.send(kToolbar).at(1),
             logEvent("error", "image de pastille introuvable : checkmark.circle.fill"));
 }
 
