@@ -111,10 +111,10 @@ def run_outside(args):
         shutil.rmtree(work, ignore_errors=True)
 
 
+# Installs into work/root and lays out the temporary home in work/home:
+# the synced folder, the empty state folder, the file manager's settings,
+# and a handler for the tessvik scheme that records the URL it is given.
 def prepare(work, args):
-    """Installs into work/root and lays out the temporary home in work/home:
-    the synced folder, the empty state folder, the file manager's settings,
-    and a handler for the tessvik scheme that records the URL it is given."""
     subprocess.run([args.cmake, "--install", args.build_dir, "--component", args.file_manager],
                    env=dict(os.environ, DESTDIR=os.path.join(work, "root")),
                    check=True, stdout=subprocess.DEVNULL)
@@ -171,9 +171,9 @@ def run_inside(args):
     return 0
 
 
+# Takes screenshots until `check(emblems)` finds nothing wrong, or fails
+# with what it found wrong last once `timeout` seconds have passed.
 def wait_for(file_manager, env, name, check, timeout):
-    """Takes screenshots until `check(emblems)` finds nothing wrong, or fails
-    with what it found wrong last once `timeout` seconds have passed."""
     started = time.monotonic()
     while True:
         if file_manager.poll() is not None:
@@ -192,9 +192,9 @@ def wait_for(file_manager, env, name, check, timeout):
         time.sleep(0.2)
 
 
+# Every item badged, each with its own status in listing order. Returns
+# where each item's emblem sits.
 def check_first_state(file_manager, env, timeout):
-    """Every item badged, each with its own status in listing order. Returns
-    where each item's emblem sits."""
 
     def all_badged(emblems):
         if len(emblems) != len(ITEMS):
@@ -208,9 +208,9 @@ def check_first_state(file_manager, env, timeout):
     return {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
 
 
+# A check: the item at each place shows the emblem of its status in
+# `expected` (or none), and no emblem shows anywhere else.
 def exactly(places, expected):
-    """A check: the item at each place shows the emblem of its status in
-    `expected` (or none), and no emblem shows anywhere else."""
 
     def check(emblems):
         for item, (x, y) in places.items():
@@ -223,9 +223,9 @@ def exactly(places, expected):
     return check
 
 
+# Opens the item's context menu, chooses our item with the keyboard and
+# reads what the tessvik scheme's handler was given.
 def check_share(env, home, place):
-    """Opens the item's context menu, chooses our item with the keyboard and
-    reads what the tessvik scheme's handler was given."""
     x, y = (round(v) for v in place)
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "3"], env=env, check=True)
     time.sleep(1.5)

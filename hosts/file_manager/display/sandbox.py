@@ -17,8 +17,8 @@ import subprocess
 WORK = "/tmp/work"  # where the work folder is seen inside the namespace
 
 
+# The command prefix that runs a program in namespaces of its own.
 def unshare_command():
-    """The command prefix that runs a program in namespaces of its own."""
     user = ["--user", "--map-root-user"] if os.geteuid() != 0 else []
     return ["unshare", *user, "--mount", "--pid", "--fork", "--mount-proc"]
 
@@ -27,9 +27,9 @@ def _mount(*args):
     subprocess.run(["mount", *args], check=True)
 
 
+# Makes `target` (a folder that may not exist) show `layer`'s content,
+# leaving everything beside it in place.
 def _cover_with(layer, target):
-    """Makes `target` (a folder that may not exist) show `layer`'s content,
-    leaving everything beside it in place."""
     # Nothing may be created outside the namespace: when `target` is missing,
     # its nearest existing parent is covered by a copy made of links to what
     # it holds (reached through a second mount of it) and of the missing
@@ -50,10 +50,10 @@ def _cover_with(layer, target):
     _mount("--rbind", copy, parent)
 
 
+# Inside the namespaces: a private /tmp with `work` at WORK, the module
+# installed under work/root in `extension_dir`, work/home over the real
+# home. Returns the real home's path and the environment for the session.
 def enter(work, extension_dir, prefix):
-    """Inside the namespaces: a private /tmp with `work` at WORK, the module
-    installed under work/root in `extension_dir`, work/home over the real
-    home. Returns the real home's path and the environment for the session."""
     account = pwd.getpwuid(os.getuid())
     # `work` may itself be under /tmp: it is held open while /tmp is covered.
     held = os.open(work, os.O_RDONLY | os.O_DIRECTORY)
@@ -86,9 +86,9 @@ def enter(work, extension_dir, prefix):
     }
 
 
+# Starts `command`, which writes one line to the descriptor put in place
+# of "{fd}" in its arguments once it is ready, and returns that line.
 def _start_reporting(command, env, log):
-    """Starts `command`, which writes one line to the descriptor put in place
-    of "{fd}" in its arguments once it is ready, and returns that line."""
     read_end, write_end = os.pipe()
     subprocess.Popen([arg.format(fd=write_end) for arg in command], env=env,
                      pass_fds=[write_end], stdout=log, stderr=subprocess.STDOUT)
@@ -100,10 +100,10 @@ def _start_reporting(command, env, log):
     return line
 
 
+# Starts Xvfb, a session bus and then `command` (output to the open file
+# `log`) in `env`, which gains DISPLAY and the bus's address. Returns the
+# command's process. All of them end with the PID namespace.
 def start_session(env, command, log):
-    """Starts Xvfb, a session bus and then `command` (output to the open file
-    `log`) in `env`, which gains DISPLAY and the bus's address. Returns the
-    command's process. All of them end with the PID namespace."""
     env["DISPLAY"] = ":" + _start_reporting(
         ["Xvfb", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-displayfd", "{fd}"], env, log)
     env["DBUS_SESSION_BUS_ADDRESS"] = _start_reporting(

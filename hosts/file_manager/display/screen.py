@@ -16,10 +16,9 @@ MIN_EMBLEM_PIXELS = 12  # of disc colour: less is a stray pixel, not an emblem
 ROW_HEIGHT = 10  # emblems less than this apart vertically are on one row
 
 
+# One screenshot of env's DISPLAY, popups included: its size and RGB
+# bytes, from a binary PPM.
 class Shot:
-    """One screenshot of env's DISPLAY, popups included: its size and RGB
-    bytes, from a binary PPM."""
-
     def __init__(self, env):
         self.ppm = subprocess.run(["import", "-silent", "-window", "root", "-depth", "8", "ppm:-"],
                                   env=env, check=True, capture_output=True).stdout
@@ -31,9 +30,9 @@ class Shot:
         subprocess.run(["convert", "ppm:-", path], input=self.ppm, check=True)
 
 
+# A regular expression for one pixel near `colour`, as a lookahead so
+# that every offset is tried.
 def _colour_pattern(colour):
-    """A regular expression for one pixel near `colour`, as a lookahead so
-    that every offset is tried."""
     ranges = (re.escape(bytes([max(0, c - COLOUR_TOLERANCE)])) + b"-"
               + re.escape(bytes([min(255, c + COLOUR_TOLERANCE)])) for c in colour)
     return re.compile(b"(?=" + b"".join(b"[" + r + b"]" for r in ranges) + b")", re.DOTALL)
@@ -42,9 +41,9 @@ def _colour_pattern(colour):
 _PATTERNS = {status: _colour_pattern(colour) for status, colour in DISC_COLOURS.items()}
 
 
+# The 4-connected areas of pixels matching `pattern`, each as
+# [left, top, right, bottom, sum of x, sum of y, pixel count].
 def _pieces(shot, pattern):
-    """The 4-connected areas of pixels matching `pattern`, each as
-    [left, top, right, bottom, sum of x, sum of y, pixel count]."""
     width, height = shot.width, shot.height
     matched = {m.start() // 3 for m in pattern.finditer(shot.pixels) if m.start() % 3 == 0}
     pieces = []
@@ -67,10 +66,10 @@ def _touching(a, b, gap=3):
     return a[0] - gap <= b[2] and b[0] - gap <= a[2] and a[1] - gap <= b[3] and b[1] - gap <= a[3]
 
 
+# Every emblem on the screen as (status, x, y), at its disc's centre.
+# The white mark may cut a disc's colour in pieces: pieces whose bounding
+# boxes touch are one disc.
 def emblems_on_screen(shot):
-    """Every emblem on the screen as (status, x, y), at its disc's centre.
-    The white mark may cut a disc's colour in pieces: pieces whose bounding
-    boxes touch are one disc."""
     emblems = []
     for status, pattern in _PATTERNS.items():
         discs = []  # never touching one another
@@ -84,9 +83,9 @@ def emblems_on_screen(shot):
     return emblems
 
 
+# Emblems by rows, top to bottom, each row left to right: the order of
+# the items they sit on in a grid view.
 def in_listing_order(emblems):
-    """Emblems by rows, top to bottom, each row left to right: the order of
-    the items they sit on in a grid view."""
     rows = []
     for emblem in sorted(emblems, key=lambda e: e[2]):
         if rows and abs(rows[-1][0][2] - emblem[2]) <= ROW_HEIGHT:
