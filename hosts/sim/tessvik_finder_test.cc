@@ -228,6 +228,9 @@ TEST_F(TessvikFinderTest, TheCommandLineIsObeyedOrRefusedWithStatusTwo) {
   FinderProcess version({"--version"});
   EXPECT_EQ(version.readLine(), "tessvik-finder 0.1.0");
   EXPECT_EQ(version.wait(), 0);
+  FinderProcess help({"--help"});
+  EXPECT_TRUE(help.readLine().value_or("").starts_with("Utilisation : tessvik-finder"));
+  EXPECT_EQ(help.wait(), 0);
   EXPECT_EQ(FinderProcess({"--frobnicate"}).wait(), 2);
   // A symbol the simulated system lacks leaves its badge unregistered.
   FinderProcess finder = start({"--without-symbol", "checkmark.circle.fill"});
