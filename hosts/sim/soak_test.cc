@@ -41,11 +41,9 @@ std::string rootOf(int i) {
 }
 
 long residentKiB(pid_t pid) {
-  std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-  std::string line;
-  while (std::getline(status, line) && !line.starts_with("VmRSS:")) {
-  }
-  return std::atol(line.c_str() + 6);
+  long size = 0, residentPages = -1;
+  std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> size >> residentPages;
+  return residentPages * ::sysconf(_SC_PAGESIZE) / 1024;
 }
 
 // The storm. Runs on its own thread; touches only the state folder.

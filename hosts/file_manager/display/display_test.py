@@ -156,7 +156,8 @@ def run_inside(args):
     with open(os.path.join(SHOTS, "session.log"), "w") as session_log:
         file_manager = sandbox.start_session(env, FILE_MANAGERS[args.file_manager][0] + [root], session_log)
         try:
-            places = check_first_state(file_manager, env, args.start_timeout)
+            emblems = wait_for(file_manager, env, "first-state", all_badged, args.start_timeout)
+            places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
             check_share(env, home, places[SHARED_ITEM])
             subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
             write_state(SECOND_STATE)
@@ -192,20 +193,10 @@ def wait_for(file_manager, env, name, check, timeout):
         time.sleep(0.2)
 
 
-# Every item badged, each with its own status in listing order. Returns
-# where each item's emblem sits.
-def check_first_state(file_manager, env, timeout):
-
-    def all_badged(emblems):
-        if len(emblems) != len(ITEMS):
-            return f"expected {len(ITEMS)} emblems"
-        for item, (status, _, _) in zip(ITEMS, screen.in_listing_order(emblems)):
-            if status != FIRST_STATE[item]:
-                return f"{item} shows {status}, expected {FIRST_STATE[item]}"
-        return None
-
-    emblems = wait_for(file_manager, env, "first-state", all_badged, timeout)
-    return {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
+# Every item badged, each with its own status, in listing order.
+def all_badged(emblems):
+    shown = [status for status, _, _ in screen.in_listing_order(emblems)]
+    return None if shown == list(FIRST_STATE.values()) else f"expected {list(FIRST_STATE.values())}"
 
 
 # A check: the item at each place shows the emblem of its status in
@@ -236,11 +227,11 @@ def check_share(env, home, place):
     expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", SHARED_ITEM), safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
-    while not os.path.exists(shared):
-        if time.monotonic() > deadline:
-            screen.Shot(env).save(os.path.join(SHOTS, "share-failed.png"))
-            raise Failure("share: the tessvik handler was never started")
+    while not os.path.exists(shared) and time.monotonic() < deadline:
         time.sleep(0.2)
+    if not os.path.exists(shared):
+        screen.Shot(env).save(os.path.join(SHOTS, "share-failed.png"))
+        raise Failure("share: the tessvik handler was never started")
     with open(shared, encoding="utf-8", errors="surrogateescape") as f:
         url = f.read()
     if url != expected:
