@@ -99,7 +99,7 @@ def run_outside(args):
     try:
         prepare(work, args)
         inside = [sys.executable, os.path.abspath(__file__), "--inside", work] + sys.argv[1:]
-        result = subprocess.run(sandbox.unshare_command() + inside, timeout=args.timeout)
+        result = subprocess.run(sandbox.unshare_command() + inside, timeout=240)
         if result.returncode != 0:
             shutil.copytree(os.path.join(work, "shots"), artifacts, dirs_exist_ok=True)
             log(f"screenshots and output kept in {artifacts}")
@@ -118,8 +118,6 @@ def prepare(work, args):
     subprocess.run([args.cmake, "--install", args.build_dir, "--component", args.file_manager],
                    env=dict(os.environ, DESTDIR=os.path.join(work, "root")),
                    check=True, stdout=subprocess.DEVNULL)
-    if not os.listdir(os.path.join(work, "root", args.extension_dir.lstrip("/"))):
-        raise Failure("the module was not installed")
     os.makedirs(os.path.join(work, "shots"))
     home = os.path.join(work, "home")
     os.makedirs(os.path.join(home, "Library", "Application Support", "tessvik"))
@@ -156,15 +154,15 @@ def run_inside(args):
     with open(os.path.join(SHOTS, "session.log"), "w") as session_log:
         file_manager = sandbox.start_session(env, FILE_MANAGERS[args.file_manager][0] + [root], session_log)
         try:
-            emblems = wait_for(file_manager, env, "first-state", all_badged, args.start_timeout)
+            emblems = wait_for(file_manager, env, "first-state", all_badged, 60)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
             check_share(env, home, places[SHARED_ITEM])
             subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
             write_state(SECOND_STATE)
             visible = {item: s for item, s in SECOND_STATE.items() if s in screen.DISC_COLOURS}
-            wait_for(file_manager, env, "second-state", exactly(places, visible), args.change_timeout)
+            wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
             os.remove(state_file)
-            wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), args.change_timeout)
+            wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
             log(f"FAILED: {failure}")
             return 1
@@ -220,23 +218,21 @@ def check_share(env, home, place):
     x, y = (round(v) for v in place)
     subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "3"], env=env, check=True)
     time.sleep(1.5)
-    screen.Shot(env).save(os.path.join(SHOTS, "context-menu.png"))
     for key in MENU_KEYS:
         subprocess.run(["xdotool", "key", key], env=env, check=True)
         time.sleep(0.3)
     expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", SHARED_ITEM), safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
-    while not os.path.exists(shared) and time.monotonic() < deadline:
+    while not os.path.exists(shared):
+        if time.monotonic() > deadline:
+            screen.Shot(env).save(os.path.join(SHOTS, "share-failed.png"))
+            raise Failure("share: the tessvik handler was never started")
         time.sleep(0.2)
-    if not os.path.exists(shared):
-        screen.Shot(env).save(os.path.join(SHOTS, "share-failed.png"))
-        raise Failure("share: the tessvik handler was never started")
     with open(shared, encoding="utf-8", errors="surrogateescape") as f:
         url = f.read()
     if url != expected:
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
-    log(f"share: the handler got {url}")
 
 
 def main():
@@ -247,9 +243,6 @@ def main():
                         help="the folder the file manager loads extensions from")
     parser.add_argument("--prefix", required=True, help="CMAKE_INSTALL_PREFIX")
     parser.add_argument("--cmake", default="cmake")
-    parser.add_argument("--start-timeout", type=float, default=60)
-    parser.add_argument("--change-timeout", type=float, default=15)
-    parser.add_argument("--timeout", type=float, default=240)
     parser.add_argument("--inside", help=argparse.SUPPRESS)
     args = parser.parse_args()
     return run_inside(args) if args.inside else run_outside(args)

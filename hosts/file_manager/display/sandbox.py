@@ -65,14 +65,12 @@ def enter(work, extension_dir, prefix):
     _mount("--bind", os.path.join(WORK, "home"), account.pw_dir)
     os.makedirs("/tmp/runtime", mode=0o700)
     home = account.pw_dir
+    # (XDG_CONFIG_HOME and the like default to folders under HOME.)
     return home, {
         "PATH": os.path.join(home, ".local/bin") + ":" + os.environ.get("PATH", "/usr/bin:/bin"),
         "HOME": home,
         "USER": account.pw_name,
         "LANG": "C.UTF-8",
-        "XDG_CONFIG_HOME": os.path.join(home, ".config"),
-        "XDG_DATA_HOME": os.path.join(home, ".local/share"),
-        "XDG_CACHE_HOME": os.path.join(home, ".cache"),
         "XDG_RUNTIME_DIR": "/tmp/runtime",
         # The emblems, installed with the module, join the icon theme.
         "XDG_DATA_DIRS": os.path.join(WORK, "root", prefix.lstrip("/"), "share")
