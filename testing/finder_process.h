@@ -11,18 +11,12 @@
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "testing/json_value.h"
-
 namespace tessvik::testing {
-
-// Generous: only a hung program ever waits this long.
-inline constexpr std::chrono::seconds kTimeout{10};
 
 class FinderProcess {
  public:
@@ -43,13 +37,13 @@ class FinderProcess {
   // The next line of output without its "\n"; nothing when none came in time
   // or the output ended (not a failure by itself).
   std::optional<std::string> readLine();
-  // The next line of output, parsed; null after a failure.
-  JsonValue next();
+  // The next line of output, which must be a JSON object; "" after a failure.
+  std::string next();
 
   // What one request brought: the lines up to and including its reply (the
   // first line with a "reply" member), timer events left out.
-  std::vector<JsonValue> collect();
-  std::vector<JsonValue> send(std::string_view request) {
+  std::vector<std::string> collect();
+  std::vector<std::string> send(std::string_view request) {
     write(std::string(request) + "\n");
     return collect();
   }

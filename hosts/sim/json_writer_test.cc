@@ -9,7 +9,7 @@
 namespace tessvik::sim {
 namespace {
 
-using tessvik::testing::JsonValue;
+using Members = std::map<std::string, std::string>;
 
 TEST(JsonWriterTest, EveryByteGivesValidJsonThatReadsBackAsTheValidText) {
   // Every byte value, alone and in a run: controls, quotes, backslashes,
@@ -23,9 +23,9 @@ TEST(JsonWriterTest, EveryByteGivesValidJsonThatReadsBackAsTheValidText) {
     JsonWriter json;
     const std::string line = json.beginObject().key(text).value(text).endObject().take();
     ASSERT_EQ(line.find('\n'), std::string::npos);
-    const std::optional<JsonValue> parsed = JsonValue::parse(line);
-    ASSERT_TRUE(parsed) << line;
-    EXPECT_EQ(*parsed, JsonValue::object({{text::toValidUtf8(text), text::toValidUtf8(text)}}));
+    EXPECT_EQ(tessvik::testing::jsonMembers(line),
+              (Members{{text::toValidUtf8(text), text::toValidUtf8(text)}}))
+        << line;
   }
 }
 

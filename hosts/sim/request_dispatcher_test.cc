@@ -98,6 +98,11 @@ TEST_F(RequestDispatcherTest, RepliesComeAfterTheEventsOfTheirRequest) {
             "\n"
             R"({"event":"setDirectoryURLs","paths":["/S"]})"
             "\n{\"reply\":\"tick\"}\n");
+  // Once released, the extension is out of reach; the session goes on.
+  EXPECT_EQ(send(R"({"request":"release"})"), "{\"reply\":\"release\"}\n");
+  EXPECT_EQ(send(R"({"request":"badge","path":"/S/a.txt"})"),
+            R"({"reply":"error","message":"l'extension a été libérée"})"
+            "\n");
 }
 
 }  // namespace

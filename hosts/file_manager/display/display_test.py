@@ -171,24 +171,22 @@ def run_inside(args):
 
 
 # Takes screenshots until `check(emblems)` finds nothing wrong, or fails
-# with what it found wrong last once `timeout` seconds have passed.
+# with what it found wrong last (its screenshot kept) once `timeout` seconds
+# have passed.
 def wait_for(file_manager, env, name, check, timeout):
-    started = time.monotonic()
-    while True:
-        if file_manager.poll() is not None:
-            raise Failure(f"{name}: the file manager ended ({file_manager.returncode})")
+    deadline = time.monotonic() + timeout
+    while file_manager.poll() is None:
         shot = screen.Shot(env)
         emblems = screen.emblems_on_screen(shot)
         problem = check(emblems)
-        elapsed = time.monotonic() - started
-        if problem is None or elapsed > timeout:
-            shot.save(os.path.join(SHOTS, name + ".png"))
         if problem is None:
-            log(f"{name}: ok after {elapsed:.1f} s: {screen.describe(emblems)}")
+            log(f"{name}: ok: {screen.describe(emblems)}")
             return emblems
-        if elapsed > timeout:
+        if time.monotonic() > deadline:
+            shot.save(os.path.join(SHOTS, name + ".png"))
             raise Failure(f"{name}: {problem}; on screen: {screen.describe(emblems)}")
         time.sleep(0.2)
+    raise Failure(f"{name}: the file manager ended ({file_manager.returncode})")
 
 
 # Every item badged, each with its own status, in listing order.
