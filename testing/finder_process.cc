@@ -65,10 +65,9 @@ void FinderProcess::fail(std::string_view why) {
 }
 
 void FinderProcess::write(std::string_view bytes) {
-  while (!bytes.empty() && !failed_) {
-    const ssize_t n = ::write(input_, bytes.data(), bytes.size());
-    if (n < 0 && errno != EINTR) fail("no longer reads its input");
-    if (n > 0) bytes.remove_prefix(static_cast<std::size_t>(n));
+  // Blocking, and no signal handler to interrupt it: all or a failure.
+  if (!failed_ && ::write(input_, bytes.data(), bytes.size()) != std::ssize(bytes)) {
+    fail("no longer reads its input");
   }
 }
 
