@@ -14,6 +14,7 @@ DISC_COLOURS = {
 COLOUR_TOLERANCE = 36  # per channel: the disc's edge is blended
 MIN_EMBLEM_PIXELS = 12  # of disc colour: less is a stray pixel, not an emblem
 ROW_HEIGHT = 10  # emblems less than this apart vertically are on one row
+GAP = 3  # pixels: pieces of one colour this close are one disc
 
 
 # One screenshot of env's DISPLAY, popups included: its size and RGB
@@ -41,45 +42,26 @@ def _colour_pattern(colour):
 _PATTERNS = {status: _colour_pattern(colour) for status, colour in DISC_COLOURS.items()}
 
 
-# The 4-connected areas of pixels matching `pattern`, each as
-# [left, top, right, bottom, sum of x, sum of y, pixel count].
-def _pieces(shot, pattern):
-    width, height = shot.width, shot.height
-    matched = {m.start() // 3 for m in pattern.finditer(shot.pixels) if m.start() % 3 == 0}
-    pieces = []
-    while matched:
-        stack, xs, ys = [matched.pop()], [], []
-        while stack:
-            index = stack.pop()
-            x, y = index % width, index // width
-            xs.append(x)
-            ys.append(y)
-            for nx, ny in ((x + 1, y), (x - 1, y), (x, y + 1), (x, y - 1)):
-                if 0 <= nx < width and 0 <= ny < height and ny * width + nx in matched:
-                    matched.remove(ny * width + nx)
-                    stack.append(ny * width + nx)
-        pieces.append([min(xs), min(ys), max(xs), max(ys), sum(xs), sum(ys), len(xs)])
-    return pieces
-
-
-def _touching(a, b, gap=3):
-    return a[0] - gap <= b[2] and b[0] - gap <= a[2] and a[1] - gap <= b[3] and b[1] - gap <= a[3]
-
-
-# Every emblem on the screen as (status, x, y), at its disc's centre.
-# The white mark may cut a disc's colour in pieces: pieces whose bounding
-# boxes touch are one disc.
+# Every emblem on the screen as (status, x, y), at its disc's centre: the
+# pixels of its disc colour, gathered across gaps of up to GAP pixels (the
+# white mark may cut a disc in pieces).
 def emblems_on_screen(shot):
     emblems = []
+    near = [(dx, dy) for dx in range(-GAP, GAP + 1) for dy in range(-GAP, GAP + 1)]
     for status, pattern in _PATTERNS.items():
-        discs = []  # never touching one another
-        for disc in _pieces(shot, pattern):
-            while (near := next((d for d in discs if _touching(d, disc)), None)) is not None:
-                discs.remove(near)
-                disc = [min(disc[0], near[0]), min(disc[1], near[1]), max(disc[2], near[2]),
-                        max(disc[3], near[3]), disc[4] + near[4], disc[5] + near[5], disc[6] + near[6]]
-            discs.append(disc)
-        emblems += [(status, d[4] / d[6], d[5] / d[6]) for d in discs if d[6] >= MIN_EMBLEM_PIXELS]
+        left = {divmod(m.start() // 3, shot.width)[::-1] for m in pattern.finditer(shot.pixels)
+                if m.start() % 3 == 0}
+        while left:
+            stack, disc = [left.pop()], []
+            while stack:
+                x, y = stack.pop()
+                disc.append((x, y))
+                for dx, dy in near:
+                    if (x + dx, y + dy) in left:
+                        left.remove((x + dx, y + dy))
+                        stack.append((x + dx, y + dy))
+            if len(disc) >= MIN_EMBLEM_PIXELS:
+                emblems.append((status, sum(x for x, _ in disc) / len(disc), sum(y for _, y in disc) / len(disc)))
     return emblems
 
 
