@@ -49,7 +49,7 @@ long residentKiB(pid_t pid) {
 // The storm. Runs on its own thread; touches only the state folder.
 class Writer {
  public:
-  Writer(std::string stateDir, unsigned seed) : dir_(std::move(stateDir)), random_(seed) {}
+  explicit Writer(std::string stateDir) : dir_(std::move(stateDir)) {}
 
   // A random set of items, every one of which the reader would accept.
   Items items() {
@@ -73,28 +73,25 @@ class Writer {
       const int file = pick(kFiles);
       const std::string path = dir_ + "/" + fileName(file);
       struct stat before;
-      switch (pick(7)) {
-        case 0:  // in place, in chunks
-          write(path, content(file), 0);
+      switch (pick(6)) {
+        case 0:  // in chunks, in place or emptied first
+          write(path, content(file), pick(2) == 0 ? 0 : O_TRUNC);
           break;
         case 1:
           renameOver(path, content(file));
           break;
-        case 2:
-          write(path, content(file), O_TRUNC);
-          break;
-        case 3:  // deleted (the other writes recreate it)
+        case 2:  // deleted (the other writes recreate it)
           ::unlink(path.c_str());
           break;
-        case 4:  // the date moved backwards
+        case 3:  // the date moved backwards
           if (::stat(path.c_str(), &before) == 0) setDate(path, {before.st_mtim.tv_sec - 1000, 0});
           break;
-        case 5:  // new content, the date kept
+        case 4:  // new content, the date kept
           if (::stat(path.c_str(), &before) != 0) break;
           write(path, content(file), 0);
           setDate(path, before.st_mtim);
           break;
-        case 6:  // now and then, the whole folder goes and comes back
+        case 5:  // now and then, the whole folder goes and comes back
           if (pick(8) != 0) break;
           fs::remove_all(dir_, ignored_);
           std::this_thread::sleep_for(std::chrono::milliseconds(pick(1500)));
@@ -158,7 +155,7 @@ class Writer {
   }
 
   std::string dir_;
-  std::mt19937 random_;
+  std::mt19937 random_{20261206};
   std::error_code ignored_;
 };
 
@@ -170,7 +167,7 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   ASSERT_NE(::mkdtemp(home.data()), nullptr);
   const std::string dir = home + "/Library/Application Support/tessvik";
   fs::create_directories(dir);
-  Writer writer(dir, 20261206);
+  Writer writer(dir);
   for (int file = 0; file < kFiles; ++file)
     std::ofstream(dir + "/" + fileName(file)) << writer.content(file);
 
