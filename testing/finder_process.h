@@ -2,11 +2,11 @@
 // (standard error stays the test's), driven through its JSON lines (see the
 // README).
 //
-// Every read waits at most kTimeout, so a hung program fails the test instead
-// of blocking it; after the first failure (no line in time, a line that is
-// not JSON, input no longer read) every read gives up at once, so one hang
-// costs one timeout. The program is killed, if still running, when the
-// object goes. Not thread-safe.
+// Every read waits at most ten seconds, so a hung program fails the test
+// instead of blocking it; after the first failure (no line in time, a line
+// that is not a JSON object, input no longer read) every read gives up at
+// once, so one hang costs one timeout. The program is killed, if still
+// running, when the object goes. Not thread-safe.
 #pragma once
 
 #include <sys/types.h>
