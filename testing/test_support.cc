@@ -38,7 +38,7 @@ std::string badgeJson(const std::string& root,
 
 void ExtensionTest::start() {
   realHome_ = std::make_unique<RealHome>(users_);
-  Host host{controller_, images_, faulty_, runLoop_, logger_, users_, workspace_};
+  Host host{controller_, images_, files_, runLoop_, logger_, users_, workspace_};
   extension_ = std::make_unique<FinderSync>(host, *realHome_);
 }
 
