@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
 
 #include "extension/badge_catalogue.h"
@@ -52,12 +53,18 @@ class EmblemControllerTest : public ::testing::Test {
   EmblemController controller_{refresher_};
 };
 
-TEST_F(EmblemControllerTest, IdentifiersShowTheEmblemsRegisteredUnderCanonicalEquivalence) {
-  EXPECT_EQ(controller_.iconFor("synced"), "emblem-tessvik-checkmark-green");
-  EXPECT_EQ(controller_.iconFor("error"), "emblem-tessvik-xmark-red");
+TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
+  const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path() / "emblems";
+  std::vector<std::string> icons;
+  for (const BadgeDefinition& badge : kBadgeCatalogue) {
+    icons.push_back(controller_.iconFor(badge.identifier).value_or(""));
+    EXPECT_TRUE(std::filesystem::exists(shipped / (icons.back() + ".svg"))) << icons.back();
+  }
+  EXPECT_EQ(icons, (std::vector<std::string>{
+                       "emblem-tessvik-checkmark-green", "emblem-tessvik-arrows-blue",
+                       "emblem-tessvik-exclamation-orange", "emblem-tessvik-xmark-red"}));
   EXPECT_EQ(controller_.iconFor(""), std::nullopt);
   EXPECT_EQ(controller_.iconFor("Synced"), std::nullopt);
-
   controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
   EXPECT_EQ(controller_.iconFor("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
   // An image with no shipped emblem leaves its identifier unregistered.
