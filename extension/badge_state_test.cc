@@ -39,6 +39,9 @@ TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOn
   writeState("badges.json", "/Users/u/Sync",
              {{"docs/report.pdf", "synced"}, {"a.txt", "Synced"}, {"", "conflict"}});
   writeState("badges-2.json", "/Volumes/Data/Photos", {{"x.jpg", "paused"}});
+  for (const char* name : {"badge.json", "Badges.json", "badges.json.tmp"}) {
+    writeState(name, "/Other", {{"x", "synced"}});  // not badge state files
+  }
   reload();
   // Statuses go to the host as written, known badge or not.
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"Synced", "/Users/u/Sync/a.txt"},
@@ -50,17 +53,14 @@ TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOn
   EXPECT_EQ(logger_.takeLines(),
             (Lines{{LogLevel::kDefault, "état chargé : 1 élément(s) sous /Volumes/Data/Photos"},
                    {LogLevel::kDefault, "état chargé : 3 élément(s) sous /Users/u/Sync"}}));
-}
-
-TEST_F(BadgeStateTest, AnIdleReloadListsOnceDatesEachFileAndChangesNothing) {
-  for (int i = 0; i < 5; ++i) writeState("badges-" + std::to_string(i) + ".json", "/r", {});
-  reloadQuietly();
+  // An idle reload lists once, dates each file and changes nothing.
   files_.calls = {};
   reload();
   EXPECT_EQ(files_.calls.listFolder, 1);
-  EXPECT_EQ(files_.calls.modificationTime, 5);
+  EXPECT_EQ(files_.calls.modificationTime, 2);
   EXPECT_EQ(files_.calls.readFile, 0);
-  EXPECT_TRUE(controller_.directorySets.empty() && logger_.lines.empty());
+  EXPECT_TRUE(controller_.pushes.empty() && logger_.lines.empty());
+  EXPECT_EQ(controller_.directorySets.size(), 1u);
 }
 
 TEST_F(BadgeStateTest, ARewritePushesOnlyWhatChangedAndDatesCompareToTheNanosecond) {
@@ -81,26 +81,22 @@ TEST_F(BadgeStateTest, ARewritePushesOnlyWhatChangedAndDatesCompareToTheNanoseco
   EXPECT_TRUE(controller_.pushes.empty());
 }
 
-TEST_F(BadgeStateTest, ADeletedFileClearsItsItemsAndTheObservedSetOnce) {
-  writeState("badges.json", "/S", {{"a", "synced"}, {"b/c", "error"}});
-  reloadQuietly();
-  removeState("badges.json");
-  reload();
-  reload();
-  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/a"}, {"", "/S/b/c"}}));
-  EXPECT_EQ(controller_.directorySets, (std::vector<Paths>{{}}));
-  EXPECT_EQ(badgeFor("/S/a"), std::nullopt);
-}
-
-TEST_F(BadgeStateTest, ARenamedFileIsARemovedFilePlusANewOne) {
-  writeState("badges.json", "/S", {{"a", "synced"}});
+TEST_F(BadgeStateTest, ARenamedFileIsRemovedThenAddedADeletedOneClearsItsItemsOnce) {
+  writeState("badges.json", "/S", {{"a", "synced"}, {"b", "error"}});
   reloadQuietly();
   removeState("badges.json");
   writeState("badges-2.json", "/S", {{"a", "synced"}});
   reload();
   // In this order: the item ends with its badge.
-  EXPECT_EQ(controller_.pushes, (Pushes{{"", "/S/a"}, {"synced", "/S/a"}}));
+  EXPECT_EQ(controller_.pushes, (Pushes{{"", "/S/a"}, {"", "/S/b"}, {"synced", "/S/a"}}));
   EXPECT_EQ(badgeFor("/S/a"), "synced");
+  reloadQuietly();
+  removeState("badges-2.json");
+  reload();
+  reload();
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/a"}}));
+  EXPECT_EQ(controller_.directorySets, (std::vector<Paths>{{}}));
+  EXPECT_EQ(badgeFor("/S/a"), std::nullopt);
 }
 
 TEST_F(BadgeStateTest, EachFileIsDiffedAgainstItsOwnRootOnly) {
@@ -130,16 +126,6 @@ TEST_F(BadgeStateTest, ARootRespelledInAnotherNormalFormIsTheSameRoot) {
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/Users/u/Donne\u0301es/b"}}));
   // One folder to observe, in one spelling.
   EXPECT_EQ(controller_.directorySets.back().size(), 1u);
-}
-
-TEST_F(BadgeStateTest, OnlyBadgeStateFilesAreRead) {
-  for (const char* name : {"badge.json", "Badges.json", "badges.json.tmp"}) {
-    writeState(name, "/S", {{"a", "synced"}});
-  }
-  writeState("badges-2.json", "/Home", {});
-  reload();
-  EXPECT_TRUE(controller_.pushes.empty());
-  EXPECT_EQ(controller_.directorySets, (std::vector<Paths>{{"/Home"}}));
 }
 
 TEST_F(BadgeStateTest, BrokenFilesAreReportedAtEveryReloadKeepTheLastGoodStateAndAreRetried) {

@@ -13,12 +13,6 @@
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
 
-namespace tessvik {
-// Readable failure messages for the fakes' records.
-void PrintTo(const RecordingLogger::Line& line, std::ostream* out);
-void PrintTo(const RecordingController::BadgePush& push, std::ostream* out);
-}  // namespace tessvik
-
 namespace tessvik::testing {
 
 // The built tessvik-finder, for the end-to-end tests; null when the Linux

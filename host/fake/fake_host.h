@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 #include <utility>
@@ -27,8 +28,10 @@ class RecordingController : public FinderSyncController {
   struct BadgePush {
     std::string identifier;
     std::string path;
-    friend bool operator==(const BadgePush&, const BadgePush&) = default;
     friend auto operator<=>(const BadgePush&, const BadgePush&) = default;
+    friend void PrintTo(const BadgePush& p, std::ostream* out) {
+      *out << "\"" << p.identifier << "\" -> " << p.path;
+    }
   };
 
   void setBadgeImage(const SymbolImage& image, std::string_view label,
@@ -57,6 +60,9 @@ class RecordingLogger : public Logger {
     LogLevel level;
     std::string message;
     friend bool operator==(const Line&, const Line&) = default;
+    friend void PrintTo(const Line& line, std::ostream* out) {
+      *out << (line.level == LogLevel::kError ? "error: " : "default: ") << line.message;
+    }
   };
   bool isEnabled(LogLevel level) const override {
     return level == LogLevel::kError || defaultEnabled;
@@ -93,7 +99,6 @@ class ManualRunLoop : public RunLoop {
   void fireTimers() {
     for (const auto& tick : timers_) tick();
   }
-  std::size_t timerCount() const { return timers_.size(); }
 
  private:
   std::vector<std::function<void()>> timers_;
