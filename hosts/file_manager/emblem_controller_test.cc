@@ -74,24 +74,20 @@ TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalE
   EXPECT_EQ(controller_.iconFor("other"), std::nullopt);
 }
 
-TEST_F(EmblemControllerTest, APushRefreshesOnlyAHeldItemUnderEachOfItsSpellings) {
+TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHolderLetsGo) {
+  using Paths = std::set<std::string>;
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   controller_.itemShown("/home/u/Sync/a");
+  controller_.itemShown("/home/u/Sync/a");
   controller_.itemShown(kNfdName);  // the file system holds the name decomposed
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(refreshedByPush(kNfcName), (std::set<std::string>{kNfdName}));
-  EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
-}
-
-TEST_F(EmblemControllerTest, AnItemIsHeldUntilEachOfItsHoldersLetsGo) {
-  controller_.itemShown("/home/u/Sync/a");
-  controller_.itemShown("/home/u/Sync/a");
-  controller_.itemShown(kNfdName);
   controller_.itemShown(kNfcName);
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfcName), (Paths{kNfcName, kNfdName}));
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfdName);
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(refreshedByPush(kNfdName), (std::set<std::string>{kNfcName}));
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfdName), Paths{kNfcName});
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfcName);
   controller_.itemGone(kNfcName);  // no longer held: nothing happens
