@@ -182,7 +182,6 @@ TEST_F(BadgeStateTest, AnswersUnderStandardisedRootsAndStaysSilentOutsideThem) {
   EXPECT_EQ(badgeFor("/V/Sync/c"), "");           // a key with a leading "/" never matches
   EXPECT_EQ(badgeFor("/V/Sync/"), std::nullopt);  // the root itself
   EXPECT_EQ(badgeFor("/V/Sync2/x.txt"), std::nullopt);
-  EXPECT_EQ(badgeFor("/V"), std::nullopt);
   // The deepest root wins, though a file visited before it holds the item.
   EXPECT_EQ(badgeFor("/V/Sync/Sub/f.txt"), "syncing");
   EXPECT_EQ(badgeFor("/V/Sync/Sub"), std::nullopt);

@@ -24,11 +24,9 @@ void FakeFileSystem::writeFile(const std::string& path, std::string content, Fil
 }
 
 void FakeFileSystem::remove(const std::string& path) {
-  const std::string prefix = path + "/";
-  nodes_.erase(path);
-  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix);) {
-    it = nodes_.erase(it);
-  }
+  std::erase_if(nodes_, [&](const auto& node) {
+    return node.first == path || node.first.starts_with(path + "/");
+  });
 }
 
 std::optional<Error> FakeFileSystem::failure(const char* operation, const std::string& path) const {

@@ -23,14 +23,12 @@ TEST(GlibLoggerTest, EachMessageIsOneStructuredEntryWithTheExtensionsIdentity) {
              {3L, std::string_view("/home/u/Sync")});
   logger.log(LogLevel::kError, "état illisible (%{public}s) : %{public}s",
              {std::string_view("badges.json"), std::string_view("fin de fichier inattendue")});
-  const std::map<std::string, std::string> identity{{"GLIB_DOMAIN", "com.example.tessvik"},
-                                                    {"TESSVIK_SUBSYSTEM", "com.example.tessvik"},
-                                                    {"TESSVIK_CATEGORY", "badges"}};
-  auto expected = [&](const char* priority, const char* message) {
-    std::map<std::string, std::string> fields = identity;
-    fields["PRIORITY"] = priority;
-    fields["MESSAGE"] = message;
-    return fields;
+  const auto expected = [](const char* priority, const char* message) {
+    return std::map<std::string, std::string>{{"GLIB_DOMAIN", "com.example.tessvik"},
+                                              {"TESSVIK_SUBSYSTEM", "com.example.tessvik"},
+                                              {"TESSVIK_CATEGORY", "badges"},
+                                              {"PRIORITY", priority},
+                                              {"MESSAGE", message}};
   };
   // An error is logged at GLib's warning level: its error level would abort.
   EXPECT_EQ(
