@@ -107,9 +107,8 @@ class ManualRunLoop : public RunLoop {
 class FakeUserDatabase : public UserDatabase {
  public:
   std::optional<std::string> realUserHomeDirectory() override { return home; }
-  std::string processHomeDirectory() override { return containerHome; }
+  std::string processHomeDirectory() override { return "/Users/u/Library/Containers/tessvik/Data"; }
   std::optional<std::string> home = "/Users/u";
-  std::string containerHome = "/Users/u/Library/Containers/tessvik/Data";
 };
 
 class RecordingWorkspace : public Workspace {

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <set>
+#include <utility>
 
 #include "extension/badge_catalogue.h"
 
@@ -15,7 +16,6 @@ namespace {
 class RecordingRefresher : public ItemRefresher {
  public:
   void refresh(const std::string& path) override { refreshed.insert(path); }
-  std::set<std::string> take() { return std::exchange(refreshed, {}); }
   std::set<std::string> refreshed;
 };
 
@@ -25,6 +25,8 @@ SymbolImage badgeImage(const BadgeDefinition& badge) {
       SymbolConfiguration::withPointSize(kBadgePointSize, FontWeight::kBold)
           .applying(SymbolConfiguration::withPalette({NamedColor::kWhite, badge.accent}))};
 }
+
+using Paths = std::set<std::string>;
 
 // "é" precomposed and decomposed.
 const std::string kNfcName = "/home/u/Sync/r\xC3\xA9sum\xC3\xA9.txt";
@@ -38,15 +40,15 @@ class EmblemControllerTest : public ::testing::Test {
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
   }
-  std::set<std::string> refreshedByPush(const std::string& path) {
+  Paths refreshedByPush(const std::string& path) {
     controller_.setBadgeIdentifier("synced", FileUrl::fromPath(path, false));
-    return refresher_.take();
+    return std::exchange(refresher_.refreshed, {});
   }
-  std::set<std::string> refreshedByRoots(std::initializer_list<const char*> roots) {
+  Paths refreshedByRoots(std::initializer_list<const char*> roots) {
     std::vector<FileUrl> urls;
     for (const char* root : roots) urls.push_back(FileUrl::fromPath(root, true));
     controller_.setDirectoryUrls(urls);
-    return refresher_.take();
+    return std::exchange(refresher_.refreshed, {});
   }
 
   RecordingRefresher refresher_;
@@ -75,7 +77,6 @@ TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalE
 }
 
 TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHolderLetsGo) {
-  using Paths = std::set<std::string>;
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   controller_.itemShown("/home/u/Sync/a");
   controller_.itemShown("/home/u/Sync/a");
@@ -100,11 +101,11 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
     controller_.itemShown(path);
   }
   EXPECT_EQ(refreshedByRoots({"/srv/Team/", "/home/u/Sync"}),
-            (std::set<std::string>{"/srv/Team/b", "/srv/Team/sub/c"}));
+            (Paths{"/srv/Team/b", "/srv/Team/sub/c"}));
   EXPECT_TRUE(refreshedByRoots({"/home/u/Sync", "/srv/Team"}).empty());
   // A deeper folder decides the badges below it.
   EXPECT_EQ(refreshedByRoots({"/srv/Team", "/srv/Team/sub"}),
-            (std::set<std::string>{"/home/u/Sync/a", "/srv/Team/sub/c"}));
+            (Paths{"/home/u/Sync/a", "/srv/Team/sub/c"}));
 }
 
 }  // namespace
