@@ -8,13 +8,10 @@ namespace {
 
 TEST(FileUrl, StandardisingRemovesDotSegmentsAndRepeatedSlashes) {
   const std::pair<const char*, const char*> cases[] = {
-      {"/Volumes/Data/Sync/", "/Volumes/Data/Sync"},
       {"/Volumes/Data/Sync/./", "/Volumes/Data/Sync"},
       {"/a/b/../c/./d", "/a/c/d"},
       {"/a//b///c", "/a/b/c"},
-      {"/..", "/"},
       {"/../../a", "/a"},
-      {"/", "/"},
       {"/a/..", "/"},
       {"/a/...", "/a/..."},
       {"rel/../../x", "../x"},

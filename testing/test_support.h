@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <memory>
 #include <string>
 #include <utility>
@@ -13,12 +12,6 @@
 #include "extension/finder_sync.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
-
-namespace tessvik {
-// Readable failure messages for the fakes' records.
-void PrintTo(const RecordingLogger::Line& line, std::ostream* out);
-void PrintTo(const RecordingController::BadgePush& push, std::ostream* out);
-}  // namespace tessvik
 
 namespace tessvik::testing {
 
@@ -55,7 +48,6 @@ class StateFolderTest : public ::testing::Test {
   }
 
   FakeFileSystem files_;
-  FaultyFileSystem faulty_{files_};
   std::int64_t clock_ = 1'700'000'000;
 };
 
@@ -64,11 +56,6 @@ class ExtensionTest : public StateFolderTest {
  protected:
   // Creates the extension (runs its start sequence).
   void start();
-  // Drops the extension, as the host does when it ends it.
-  void release() { extension_.reset(); }
-  // One tick of the polling timer.
-  void tick() { runLoop_.fireTimers(); }
-
   FinderSync& extension() { return *extension_; }
 
   RecordingController controller_;

@@ -54,14 +54,5 @@ TEST(ItemPath, TrimsSlashCharactersAtBothEndsOfTheRest) {
   EXPECT_EQ(relative("/S\u0600/a", "/S\u0600"), "a");
 }
 
-TEST(ItemPath, TheLongerRootHasTheLongerLength) {
-  ItemPath item("/V/Sync/Sub/f.txt");
-  auto outer = item.under("/V/Sync");
-  auto inner = item.under("/V/Sync/Sub");
-  ASSERT_TRUE(outer && inner);
-  EXPECT_LT(outer->rootLength, inner->rootLength);
-  EXPECT_EQ(inner->relativePath, "f.txt");
-}
-
 }  // namespace
 }  // namespace tessvik::text

@@ -24,18 +24,21 @@ void FakeFileSystem::writeFile(const std::string& path, std::string content, Fil
 }
 
 void FakeFileSystem::remove(const std::string& path) {
-  const std::string prefix = path + "/";
-  nodes_.erase(path);
-  for (auto it = nodes_.lower_bound(prefix); it != nodes_.end() && it->first.starts_with(prefix);) {
-    it = nodes_.erase(it);
-  }
+  std::erase_if(nodes_, [&](const auto& node) {
+    return node.first == path || node.first.starts_with(path + "/");
+  });
+}
+
+std::optional<Error> FakeFileSystem::failure(const char* operation, const std::string& path) const {
+  auto fault = faults.find({operation, path});
+  if (fault != faults.end()) return errorFromErrno(fault->second, operation, path);
+  if (!nodes_.contains(path)) return errorFromErrno(ENOENT, operation, path);
+  return std::nullopt;
 }
 
 Result<std::vector<std::string>> FakeFileSystem::listFolder(const std::string& path) {
   ++calls.listFolder;
-  auto it = nodes_.find(path);
-  if (it == nodes_.end()) return errorFromErrno(ENOENT, "opendir", path);
-  if (!it->second.folder) return errorFromErrno(ENOTDIR, "opendir", path);
+  if (std::optional<Error> error = failure("opendir", path)) return *error;
   std::vector<std::string> names;
   const std::string prefix = path + "/";
   for (auto child = nodes_.upper_bound(prefix);
@@ -48,42 +51,18 @@ Result<std::vector<std::string>> FakeFileSystem::listFolder(const std::string& p
 
 Result<FileTime> FakeFileSystem::modificationTime(const std::string& path) {
   ++calls.modificationTime;
-  auto it = nodes_.find(path);
-  if (it == nodes_.end()) return errorFromErrno(ENOENT, "lstat", path);
-  return it->second.modified;
+  if (std::optional<Error> error = failure("lstat", path)) return *error;
+  return nodes_.at(path).modified;
 }
 
 Result<void> FakeFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
                                       std::size_t spare) {
   ++calls.readFile;
-  auto it = nodes_.find(path);
-  if (it == nodes_.end()) return errorFromErrno(ENOENT, "open", path);
-  if (it->second.folder) return errorFromErrno(EISDIR, "read", path);
-  const std::string& content = it->second.content;
+  if (std::optional<Error> error = failure("open", path)) return *error;
+  const std::string& content = nodes_.at(path).content;
   bytes.reserve(content.size() + spare);
   bytes.assign(content.data(), content.size());
   return {};
-}
-
-const int* FaultyFileSystem::fault(const char* operation, const std::string& path) const {
-  auto it = faults_.find({operation, path});
-  return it == faults_.end() ? nullptr : &it->second;
-}
-
-Result<std::vector<std::string>> FaultyFileSystem::listFolder(const std::string& path) {
-  if (const int* err = fault("opendir", path)) return errorFromErrno(*err, "opendir", path);
-  return inner_.listFolder(path);
-}
-
-Result<FileTime> FaultyFileSystem::modificationTime(const std::string& path) {
-  if (const int* err = fault("lstat", path)) return errorFromErrno(*err, "lstat", path);
-  return inner_.modificationTime(path);
-}
-
-Result<void> FaultyFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
-                                        std::size_t spare) {
-  if (const int* err = fault("open", path)) return errorFromErrno(*err, "open", path);
-  return inner_.readFile(path, bytes, spare);
 }
 
 }  // namespace tessvik

@@ -1,10 +1,12 @@
-// An in-memory file system for tests: folders, files with settable dates, a
-// count of every call so that tests can check what a tick costs, and fault
-// injection around any file system.
+// An in-memory file system for tests: folders, files with settable dates,
+// injected failures, and a count of every call so that tests can check what a
+// tick costs.
 #pragma once
 
 #include <map>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/file_system.h"
@@ -13,12 +15,6 @@ namespace tessvik {
 
 class FakeFileSystem : public FileSystem {
  public:
-  struct Calls {
-    int listFolder = 0;
-    int modificationTime = 0;
-    int readFile = 0;
-  };
-
   // Creates the folder at `path` and every folder above it.
   void addFolder(const std::string& path);
   // Writes `content` at `path` with the date `modified` (creating folders).
@@ -31,7 +27,14 @@ class FakeFileSystem : public FileSystem {
   Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
                         std::size_t spare) override;
 
-  Calls calls;
+  struct {
+    int listFolder = 0;
+    int modificationTime = 0;
+    int readFile = 0;
+  } calls;
+  // (operation, path) -> the errno that the call fails with: "opendir" for
+  // listFolder, "lstat" for modificationTime, "open" for readFile.
+  std::map<std::pair<std::string, std::string>, int> faults;
 
  private:
   struct Node {
@@ -39,30 +42,11 @@ class FakeFileSystem : public FileSystem {
     std::string content;
     FileTime modified;
   };
+  // The error of `operation` on `path`: the injected one, or ENOENT for a
+  // missing path.
+  std::optional<Error> failure(const char* operation, const std::string& path) const;
+
   std::map<std::string, Node> nodes_;  // by full path
-};
-
-// Calls on a path named here fail with the given errno; everything else
-// goes through to `inner`.
-class FaultyFileSystem : public FileSystem {
- public:
-  explicit FaultyFileSystem(FileSystem& inner) : inner_(inner) {}
-  void failListing(const std::string& path, int err) { faults_[{"opendir", path}] = err; }
-  void failDate(const std::string& path, int err) { faults_[{"lstat", path}] = err; }
-  void failRead(const std::string& path, int err) { faults_[{"open", path}] = err; }
-  void clear() { faults_.clear(); }
-
-  Result<std::vector<std::string>> listFolder(const std::string& path) override;
-  Result<FileTime> modificationTime(const std::string& path) override;
-  Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
-                        std::size_t spare) override;
-
- private:
-  // The injected error of `operation` on `path`, if any.
-  const int* fault(const char* operation, const std::string& path) const;
-
-  FileSystem& inner_;
-  std::map<std::pair<std::string, std::string>, int> faults_;  // (operation, path) -> errno
 };
 
 }  // namespace tessvik

@@ -1,10 +1,11 @@
 // Recording fakes of the host's services, for tests.
 #pragma once
 
-#include <memory>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/finder_sync_controller.h"
@@ -22,17 +23,24 @@ class RecordingController : public FinderSyncController {
     SymbolImage image;
     std::string label;
     std::string identifier;
+    friend bool operator==(const BadgeImage&, const BadgeImage&) = default;
   };
   struct BadgePush {
     std::string identifier;
     std::string path;
-    friend bool operator==(const BadgePush&, const BadgePush&) = default;
     friend auto operator<=>(const BadgePush&, const BadgePush&) = default;
+    friend void PrintTo(const BadgePush& p, std::ostream* out) {
+      *out << "\"" << p.identifier << "\" -> " << p.path;
+    }
   };
 
   void setBadgeImage(const SymbolImage& image, std::string_view label,
-                     std::string_view identifier) override;
-  void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override;
+                     std::string_view identifier) override {
+    images.push_back({image, std::string(label), std::string(identifier)});
+  }
+  void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override {
+    pushes.push_back({std::string(identifier), url.path()});
+  }
   void setDirectoryUrls(const std::vector<FileUrl>& urls) override;
   std::optional<std::vector<FileUrl>> selectedItemUrls() override { return selection; }
 
@@ -52,6 +60,9 @@ class RecordingLogger : public Logger {
     LogLevel level;
     std::string message;
     friend bool operator==(const Line&, const Line&) = default;
+    friend void PrintTo(const Line& line, std::ostream* out) {
+      *out << (line.level == LogLevel::kError ? "error: " : "default: ") << line.message;
+    }
   };
   bool isEnabled(LogLevel level) const override {
     return level == LogLevel::kError || defaultEnabled;
@@ -60,7 +71,7 @@ class RecordingLogger : public Logger {
            std::initializer_list<LogArgument> args) override {
     lines.push_back({level, formatLogMessage(format, args)});
   }
-  std::vector<Line> takeLines();
+  std::vector<Line> takeLines() { return std::exchange(lines, {}); }
 
   bool defaultEnabled = true;
   std::vector<Line> lines;
@@ -72,17 +83,22 @@ class FakeSymbolImages : public SymbolImages {
   std::optional<SymbolImage> systemSymbol(const std::string& name,
                                           const std::optional<std::string>& description) override;
   std::optional<SymbolImage> withConfiguration(const SymbolImage& image,
-                                               const SymbolConfiguration& configuration) override;
+                                               const SymbolConfiguration& configuration) override {
+    return image.configured(configuration);
+  }
   std::set<std::string> missing;
 };
 
 // A run loop whose timers fire only when the test says so.
 class ManualRunLoop : public RunLoop {
  public:
-  void addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) override;
+  void addRepeatingTimer(std::chrono::milliseconds, std::function<void()> tick) override {
+    timers_.push_back(std::move(tick));
+  }
   // Fires every scheduled timer once, as one tick of the loop.
-  void fireTimers();
-  std::size_t timerCount() const { return timers_.size(); }
+  void fireTimers() {
+    for (const auto& tick : timers_) tick();
+  }
 
  private:
   std::vector<std::function<void()>> timers_;
@@ -91,9 +107,8 @@ class ManualRunLoop : public RunLoop {
 class FakeUserDatabase : public UserDatabase {
  public:
   std::optional<std::string> realUserHomeDirectory() override { return home; }
-  std::string processHomeDirectory() override { return containerHome; }
+  std::string processHomeDirectory() override { return "/Users/u/Library/Containers/tessvik/Data"; }
   std::optional<std::string> home = "/Users/u";
-  std::string containerHome = "/Users/u/Library/Containers/tessvik/Data";
 };
 
 class RecordingWorkspace : public Workspace {

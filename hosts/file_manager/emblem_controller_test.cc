@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <set>
+#include <utility>
 
 #include "extension/badge_catalogue.h"
 
@@ -14,7 +16,6 @@ namespace {
 class RecordingRefresher : public ItemRefresher {
  public:
   void refresh(const std::string& path) override { refreshed.insert(path); }
-  std::set<std::string> take() { return std::exchange(refreshed, {}); }
   std::set<std::string> refreshed;
 };
 
@@ -24,6 +25,8 @@ SymbolImage badgeImage(const BadgeDefinition& badge) {
       SymbolConfiguration::withPointSize(kBadgePointSize, FontWeight::kBold)
           .applying(SymbolConfiguration::withPalette({NamedColor::kWhite, badge.accent}))};
 }
+
+using Paths = std::set<std::string>;
 
 // "é" precomposed and decomposed.
 const std::string kNfcName = "/home/u/Sync/r\xC3\xA9sum\xC3\xA9.txt";
@@ -37,27 +40,33 @@ class EmblemControllerTest : public ::testing::Test {
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
   }
-  std::set<std::string> refreshedByPush(const std::string& path) {
+  Paths refreshedByPush(const std::string& path) {
     controller_.setBadgeIdentifier("synced", FileUrl::fromPath(path, false));
-    return refresher_.take();
+    return std::exchange(refresher_.refreshed, {});
   }
-  std::set<std::string> refreshedByRoots(std::initializer_list<const char*> roots) {
+  Paths refreshedByRoots(std::initializer_list<const char*> roots) {
     std::vector<FileUrl> urls;
     for (const char* root : roots) urls.push_back(FileUrl::fromPath(root, true));
     controller_.setDirectoryUrls(urls);
-    return refresher_.take();
+    return std::exchange(refresher_.refreshed, {});
   }
 
   RecordingRefresher refresher_;
   EmblemController controller_{refresher_};
 };
 
-TEST_F(EmblemControllerTest, IdentifiersShowTheEmblemsRegisteredUnderCanonicalEquivalence) {
-  EXPECT_EQ(controller_.iconFor("synced"), "emblem-tessvik-checkmark-green");
-  EXPECT_EQ(controller_.iconFor("error"), "emblem-tessvik-xmark-red");
+TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
+  const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path() / "emblems";
+  std::vector<std::string> icons;
+  for (const BadgeDefinition& badge : kBadgeCatalogue) {
+    icons.push_back(controller_.iconFor(badge.identifier).value_or(""));
+    EXPECT_TRUE(std::filesystem::exists(shipped / (icons.back() + ".svg"))) << icons.back();
+  }
+  EXPECT_EQ(icons, (std::vector<std::string>{
+                       "emblem-tessvik-checkmark-green", "emblem-tessvik-arrows-blue",
+                       "emblem-tessvik-exclamation-orange", "emblem-tessvik-xmark-red"}));
   EXPECT_EQ(controller_.iconFor(""), std::nullopt);
   EXPECT_EQ(controller_.iconFor("Synced"), std::nullopt);
-
   controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
   EXPECT_EQ(controller_.iconFor("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
   // An image with no shipped emblem leaves its identifier unregistered.
@@ -67,24 +76,19 @@ TEST_F(EmblemControllerTest, IdentifiersShowTheEmblemsRegisteredUnderCanonicalEq
   EXPECT_EQ(controller_.iconFor("other"), std::nullopt);
 }
 
-TEST_F(EmblemControllerTest, APushRefreshesOnlyAHeldItemUnderEachOfItsSpellings) {
+TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHolderLetsGo) {
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   controller_.itemShown("/home/u/Sync/a");
+  controller_.itemShown("/home/u/Sync/a");
   controller_.itemShown(kNfdName);  // the file system holds the name decomposed
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(refreshedByPush(kNfcName), (std::set<std::string>{kNfdName}));
-  EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
-}
-
-TEST_F(EmblemControllerTest, AnItemIsHeldUntilEachOfItsHoldersLetsGo) {
-  controller_.itemShown("/home/u/Sync/a");
-  controller_.itemShown("/home/u/Sync/a");
-  controller_.itemShown(kNfdName);
   controller_.itemShown(kNfcName);
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfcName), (Paths{kNfcName, kNfdName}));
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfdName);
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), (std::set<std::string>{"/home/u/Sync/a"}));
-  EXPECT_EQ(refreshedByPush(kNfdName), (std::set<std::string>{kNfcName}));
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfdName), Paths{kNfcName});
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfcName);
   controller_.itemGone(kNfcName);  // no longer held: nothing happens
@@ -97,11 +101,11 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
     controller_.itemShown(path);
   }
   EXPECT_EQ(refreshedByRoots({"/srv/Team/", "/home/u/Sync"}),
-            (std::set<std::string>{"/srv/Team/b", "/srv/Team/sub/c"}));
+            (Paths{"/srv/Team/b", "/srv/Team/sub/c"}));
   EXPECT_TRUE(refreshedByRoots({"/home/u/Sync", "/srv/Team"}).empty());
   // A deeper folder decides the badges below it.
   EXPECT_EQ(refreshedByRoots({"/srv/Team", "/srv/Team/sub"}),
-            (std::set<std::string>{"/home/u/Sync/a", "/srv/Team/sub/c"}));
+            (Paths{"/home/u/Sync/a", "/srv/Team/sub/c"}));
 }
 
 }  // namespace
