@@ -1,7 +1,9 @@
 #include "state/badge_file_decoder.h"
 
 #include <simdjson.h>
+#include <sys/mman.h>
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -282,6 +284,46 @@ Result<void> readFiles(od::object files, FilesMember& member) {
 
 }  // namespace
 
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// The parser's structural index, where its first pass writes the position
+// of every token: 4 bytes per byte of the largest file decoded, of which a
+// file of a million items touches some 16 MB. For a first load that is
+// fresh memory, and touching it page by page costs more than the parse
+// itself on a virtual machine: it is offered to huge pages, as FlatArray's
+// large blocks are. simdjson keeps its implementation object private and
+// offers no allocator, so the member is reached the one way C++ allows from
+// outside, through an explicit instantiation (which may name private
+// members).
+using ImplementationMember =
+    std::unique_ptr<simdjson::internal::dom_parser_implementation> od::parser::*;
+struct ParserImplementation {
+  friend ImplementationMember memberOf(ParserImplementation);
+};
+template <ImplementationMember kMember>
+struct Expose {
+  friend ImplementationMember memberOf(ParserImplementation) { return kMember; }
+};
+template struct Expose<&od::parser::implementation>;
+
+void offerIndexToHugePages(od::parser& parser) {
+  const std::unique_ptr<simdjson::internal::dom_parser_implementation>& implementation =
+      parser.*memberOf(ParserImplementation{});
+  if (!implementation || !implementation->structural_indexes) return;
+  constexpr std::uintptr_t kPage = 4096;
+  const auto begin = reinterpret_cast<std::uintptr_t>(implementation->structural_indexes.get());
+  const std::uintptr_t end = begin + implementation->capacity() * sizeof(std::uint32_t);
+  const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t last = end & ~(kPage - 1);
+  // Only advice: without huge pages the index works all the same. Small
+  // indexes stay as they are (they may share pages with other memory).
+  if (last >= first + (std::uintptr_t{4} << 20)) {
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  }
+}
+#else
+void offerIndexToHugePages(od::parser&) {}
+#endif
+
 struct BadgeFileDecoder::Working {
   // The reader counts levels too, and with its own checks on (debug builds)
   // stops at its limit: leave room for the deepest level we accept and the
@@ -354,9 +396,16 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
   std::string_view text(bytes.data(), bytes.size());
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const std::size_t room = bytes.capacity() - bytes.size();
+  od::parser& parser = working_->parser;
+  if (parser.capacity() < text.size()) {
+    if (error_code error = parser.allocate(text.size(), parser.max_depth())) {
+      return failure(describe(error));
+    }
+    offerIndexToHugePages(parser);
+  }
   od::document document;
   if (error_code error =
-          working_->parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
+          parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
     return failure(describe(error));
   }
   od::json_type type;
