@@ -4,6 +4,7 @@
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "text/unicode.h"
 
