@@ -80,7 +80,8 @@ std::string numbersAsZero(std::string_view json) {
       std::size_t end = i;
       while (end < out.size() && !endsToken(out[end])) ++end;
       if (isNumber(std::string_view(out).substr(i, end - i))) {
-        out.replace(i, end - i, "0" + std::string(end - i - 1, ' '));
+        out[i] = '0';
+        for (std::size_t j = i + 1; j < end; ++j) out[j] = ' ';
       }
       i = end;
     }

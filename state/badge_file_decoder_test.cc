@@ -102,22 +102,6 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
             (Changes{{"a\b", "error"}, {"caf\u00E9", "syncing"}, {"a\\b", ""}}));
 }
 
-TEST(BadgeFileDecoder, AnEscapeIsSeenWhereverItStandsInAKeyOrAStatus) {
-  for (std::size_t length = 0; length < 20; ++length) {
-    for (std::size_t at = 0; at <= length; ++at) {
-      std::string written(length, 'k');
-      written.insert(at, "\\/");
-      std::string text(length, 'k');
-      text.insert(at, "/");
-      Result<BadgeFile> file =
-          decode(R"({"root":"/S","files":{")" + written + R"(":")" + written + R"("}})");
-      ASSERT_TRUE(file) << written;
-      EXPECT_EQ(file.value().files.keyAt(0), text);
-      EXPECT_EQ(file.value().files.statusAt(0), text);
-    }
-  }
-}
-
 TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
   BadgeFileDecoder decoder;
   // Escaped keys (shorter as text), a key written twice, and a first "files"
