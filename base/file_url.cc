@@ -1,8 +1,9 @@
 #include "base/file_url.h"
 
 #include <cstdint>
-#include <cstring>
 #include <vector>
+
+#include "base/bytes.h"
 
 namespace tessvik {
 namespace {
@@ -30,12 +31,6 @@ std::uint64_t bytesMaybeEqual(std::uint64_t word, unsigned char c) {
   return (diff - kOnes) & ~diff & (kOnes * 0x80);
 }
 
-std::uint64_t load8(const char* p) {
-  std::uint64_t word;
-  std::memcpy(&word, p, sizeof word);
-  return word;
-}
-
 // No empty, "." or ".." segment, so standardisation would change nothing.
 // Every badge request asks this of the item and of each root: eight bytes
 // at a time, a "/" followed by "/" or "." is looked for, and only there are
@@ -48,8 +43,8 @@ bool isStandard(std::string_view path) {
   const char* p = path.data();
   std::size_t i = 0;
   for (; i + 9 <= n; i += 8) {
-    const std::uint64_t here = load8(p + i);
-    const std::uint64_t next = load8(p + i + 1);
+    const std::uint64_t here = bytes::load8(p + i);
+    const std::uint64_t next = bytes::load8(p + i + 1);
     if ((bytesMaybeEqual(here, '/') & (bytesMaybeEqual(next, '/') | bytesMaybeEqual(next, '.'))) ==
         0) {
       continue;

@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "fuzz/reference.h"
 #include "base/file_url.h"
-#include "state/status_table.h"
+#include "fuzz/reference.h"
+#include "state/status_table_builder.h"
 #include "text/path_match.h"
 #include "text/unicode.h"
 
@@ -76,7 +76,7 @@ void checkText(std::string_view a, std::string_view b) {
 
 void checkTable(std::string_view a, std::string_view b) {
   tessvik::StatusTable::Builder builder;
-  builder.add(a, "synced");
+  check(builder.add(a, "synced").ok());
   const tessvik::StatusTable table = std::move(builder).finish();
   check(table.find(a) == std::optional<std::string_view>("synced"));
   check(table.find(b).has_value() == text::canonicallyEqual(a, b));

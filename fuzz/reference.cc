@@ -35,6 +35,60 @@ std::string toUtf8(std::u16string_view s) {
 
 }  // namespace
 
+namespace {
+
+bool allDigits(std::string_view s) {
+  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// JSON's grammar, -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, taken
+// apart at its signs: the sign, the exponent, the fraction, the integer.
+bool isNumber(std::string_view s) {
+  if (s.starts_with('-')) s.remove_prefix(1);
+  const std::size_t e = s.find_first_of("eE");
+  if (e != std::string_view::npos) {
+    std::string_view exponent = s.substr(e + 1);
+    if (exponent.starts_with('+') || exponent.starts_with('-')) exponent.remove_prefix(1);
+    if (!allDigits(exponent)) return false;
+    s = s.substr(0, e);
+  }
+  const std::size_t dot = s.find('.');
+  if (dot != std::string_view::npos) {
+    if (!allDigits(s.substr(dot + 1))) return false;
+    s = s.substr(0, dot);
+  }
+  return allDigits(s) && (s == "0" || s.front() != '0');
+}
+
+}  // namespace
+
+std::string numbersAsZero(std::string_view json) {
+  const auto endsToken = [](char c) {
+    return std::string_view("{}[],:\" \t\n\r").find(c) != std::string_view::npos;
+  };
+  std::string out(json);
+  std::size_t i = 0;
+  while (i < out.size()) {
+    if (out[i] == '"') {
+      for (++i; i < out.size() && out[i] != '"'; ++i) {
+        if (out[i] == '\\') ++i;
+      }
+      ++i;
+    } else if (endsToken(out[i])) {
+      ++i;
+    } else {
+      std::size_t end = i;
+      while (end < out.size() && !endsToken(out[end])) ++end;
+      if (isNumber(std::string_view(out).substr(i, end - i))) {
+        out[i] = '0';
+        for (std::size_t j = i + 1; j < end; ++j) out[j] = ' ';
+      }
+      i = end;
+    }
+  }
+  return out;
+}
+
 bool isWellFormed(std::string_view s) {
   const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
   const auto size = static_cast<int32_t>(s.size());

@@ -1,6 +1,6 @@
-// Slow, obviously right text operations for the fuzz targets to check the
-// fast ones against: ICU's full NFC normalisation and its grapheme break
-// iterator, on UTF-16, with nothing skipped.
+// Slow, obviously right operations for the fuzz targets to check the fast
+// ones against: ICU's full NFC normalisation and its grapheme break
+// iterator, on UTF-16, with nothing skipped; JSON's number grammar.
 #pragma once
 
 #include <string>
@@ -8,6 +8,12 @@
 #include <vector>
 
 namespace tessvik::fuzz {
+
+// `json` with every number token that JSON's grammar accepts written as 0
+// (and blanks, to keep every other byte where it was): a tree-building
+// reader then accepts it whatever its value, as a badge state file reader
+// must in the members it ignores. Malformed tokens stay as they are.
+std::string numbersAsZero(std::string_view json);
 
 // Whether `s` is well-formed UTF-8.
 bool isWellFormed(std::string_view s);

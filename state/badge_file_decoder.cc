@@ -1,12 +1,15 @@
 #include "state/badge_file_decoder.h"
 
 #include <simdjson.h>
+#include <sys/mman.h>
 
+#include <cstdint>
 #include <cstring>
 #include <new>
 #include <optional>
 #include <string>
 
+#include "state/status_table_builder.h"
 
 namespace tessvik {
 namespace {
@@ -95,7 +98,48 @@ error_code checkArray(od::array array, int depth) {
   return SUCCESS;
 }
 
-// The checks of a scalar, for a value or for a document that is one.
+// Whether `token` (a scalar's bytes and the blanks after it) is a number as
+// JSON writes it: -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?. Only its
+// syntax counts: a number in a member the reader ignores fails no file for
+// being too large for any machine type (2^64, 1e400, thirty digits).
+bool isJsonNumber(std::string_view token) {
+  while (!token.empty() && isBlank(token.back())) token.remove_suffix(1);
+  std::size_t i = 0;
+  const auto digits = [&] {
+    const std::size_t start = i;
+    while (i < token.size() && token[i] >= '0' && token[i] <= '9') ++i;
+    return i - start;
+  };
+  if (i < token.size() && token[i] == '-') ++i;
+  if (i < token.size() && token[i] == '0') {
+    ++i;
+  } else if (digits() == 0) {
+    return false;
+  }
+  if (i < token.size() && token[i] == '.') {
+    ++i;
+    if (digits() == 0) return false;
+  }
+  if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
+    ++i;
+    if (i < token.size() && (token[i] == '+' || token[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == token.size();
+}
+
+// A scalar's bytes and the blanks after it.
+std::string_view tokenOf(od::value& value) {
+  return value.raw_json_token();
+}
+std::string_view tokenOf(od::document& document) {
+  std::string_view token;
+  return document.raw_json_token().get(token) == SUCCESS ? token : std::string_view();
+}
+
+// The checks of a scalar, for a value or for a document that is one. A
+// number is only looked at, not read: the object or array around it passes
+// over it.
 template <class Value>
 error_code checkScalar(Value& value, od::json_type type) {
   switch (type) {
@@ -103,10 +147,8 @@ error_code checkScalar(Value& value, od::json_type type) {
       std::string_view text;
       return value.get_string().get(text);
     }
-    case od::json_type::number: {
-      od::number number;
-      return value.get_number().get(number);
-    }
+    case od::json_type::number:
+      return isJsonNumber(tokenOf(value)) ? SUCCESS : simdjson::NUMBER_ERROR;
     case od::json_type::boolean: {
       // A word that starts like true or false but is not one.
       bool flag;
@@ -147,15 +189,22 @@ bool atEnd(od::document& document) {
   return document.current_location().get(location) == simdjson::OUT_OF_BOUNDS;
 }
 
-// A document that is not an object: checked whole, so that a file that is
-// not JSON at all says so rather than "not an object".
-error_code checkDocument(od::document& document, od::json_type type) {
+// A document that is not an object, read from `text`: checked whole, so
+// that a file that is not JSON at all says so rather than "not an object".
+error_code checkDocument(od::document& document, od::json_type type, std::string_view text) {
+  error_code error = SUCCESS;
   if (type == od::json_type::array) {
     od::array array;
-    if (error_code error = document.get_array().get(array)) return error;
-    return checkArray(array, 0);
+    error = document.get_array().get(array);
+    if (!error) error = checkArray(array, 0);
+  } else {
+    error = checkScalar(document, type);
   }
-  return checkScalar(document, type);
+  if (error) return error;
+  if (type != od::json_type::number) return atEnd(document) ? SUCCESS : simdjson::TAPE_ERROR;
+  // A number, only looked at, is at the end when its blanks reach it.
+  const std::string_view token = tokenOf(document);
+  return token.data() + token.size() == text.data() + text.size() ? SUCCESS : simdjson::TAPE_ERROR;
 }
 
 // What reading one "files" object gave: its table, still to be finished,
@@ -172,13 +221,13 @@ struct FilesMember {
 // Keys and statuses are taken straight from the bytes where they need no
 // unescaping, which saves simdjson copying each one, and an unchanged key
 // is only compared with the previous table's.
-error_code readFiles(od::object files, FilesMember& member) {
+Result<void> readFiles(od::object files, FilesMember& member) {
   StatusTable::Builder& builder = *member.builder;
   bool building = true;
   for (auto entry : files) {
     // Taken by reference: copies of simdjson's small iterator structs here
     // cost more than the rest of the loop.
-    if (error_code error = entry.error()) return error;
+    if (error_code error = entry.error()) return failure(describe(error));
     od::field& field = entry.value_unsafe();
     const char* keyBegin = field.key().raw();
     od::value& value = field.value();
@@ -187,14 +236,14 @@ error_code readFiles(od::object files, FilesMember& member) {
     const std::string_view token = value.raw_json_token();
     if (!building || token.empty() || token.front() != '"') {
       std::string_view key;
-      if (error_code error = field.unescaped_key().get(key)) return error;
+      if (error_code error = field.unescaped_key().get(key)) return failure(describe(error));
       if (building) {
         // The file fails unless another "files" member follows: the rest of
         // this one is only checked.
         building = false;
         member.keyNotAString = std::string(key);
       }
-      if (error_code error = checkValue(value, 2)) return error;
+      if (error_code error = checkValue(value, 2)) return failure(describe(error));
       continue;
     }
     // Between the key's closing quote and the value there are only blanks
@@ -203,36 +252,77 @@ error_code readFiles(od::object files, FilesMember& member) {
     // than trusted.
     const char* keyEnd = token.data() - 1;
     while (isBlank(*keyEnd)) --keyEnd;
-    if (*keyEnd != ':') return simdjson::TAPE_ERROR;
+    if (*keyEnd != ':') return failure(describe(simdjson::TAPE_ERROR));
     --keyEnd;
     while (isBlank(*keyEnd)) --keyEnd;
-    if (*keyEnd != '"' || keyEnd < keyBegin) return simdjson::TAPE_ERROR;
+    if (*keyEnd != '"' || keyEnd < keyBegin) return failure(describe(simdjson::TAPE_ERROR));
     std::string_view status(token.data() + 1, token.size() - 1);
     while (!status.empty() && isBlank(status.back())) status.remove_suffix(1);
-    if (status.empty() || status.back() != '"') return simdjson::TAPE_ERROR;
+    if (status.empty() || status.back() != '"') return failure(describe(simdjson::TAPE_ERROR));
     status.remove_suffix(1);
     // Bytes without a backslash are the text itself: the UTF-8 and control
     // characters of the whole document were checked before this loop.
     if (std::memchr(status.data(), '\\', status.size()) != nullptr) {
-      if (error_code error = value.get_string().get(status)) return error;
+      if (error_code error = value.get_string().get(status)) return failure(describe(error));
     } else {
       od::raw_json_string skipped;
-      if (error_code error = value.get_raw_json_string().get(skipped)) return error;
+      if (error_code error = value.get_raw_json_string().get(skipped))
+        return failure(describe(error));
     }
     const std::string_view written(keyBegin, static_cast<std::size_t>(keyEnd - keyBegin));
     if (builder.addIfUnchanged(written, status)) continue;
     std::string_view key = written;
     const bool escaped = std::memchr(written.data(), '\\', written.size()) != nullptr;
     if (escaped) {
-      if (error_code error = field.unescaped_key().get(key)) return error;
+      if (error_code error = field.unescaped_key().get(key)) return failure(describe(error));
     }
-    if (!builder.add(key, status, escaped)) return simdjson::CAPACITY;
+    if (Result<void> added = builder.add(key, status, escaped); !added) return added;
   }
   if (!building) member.builder.reset();
-  return SUCCESS;
+  return {};
 }
 
 }  // namespace
+
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+// The parser's structural index, where its first pass writes the position
+// of every token: 4 bytes per byte of the largest file decoded, of which a
+// file of a million items touches some 16 MB. For a first load that is
+// fresh memory, and touching it page by page costs more than the parse
+// itself on a virtual machine: it is offered to huge pages, as FlatArray's
+// large blocks are. simdjson keeps its implementation object private and
+// offers no allocator, so the member is reached the one way C++ allows from
+// outside, through an explicit instantiation (which may name private
+// members).
+using ImplementationMember =
+    std::unique_ptr<simdjson::internal::dom_parser_implementation> od::parser::*;
+struct ParserImplementation {
+  friend ImplementationMember memberOf(ParserImplementation);
+};
+template <ImplementationMember kMember>
+struct Expose {
+  friend ImplementationMember memberOf(ParserImplementation) { return kMember; }
+};
+template struct Expose<&od::parser::implementation>;
+
+void offerIndexToHugePages(od::parser& parser) {
+  const std::unique_ptr<simdjson::internal::dom_parser_implementation>& implementation =
+      parser.*memberOf(ParserImplementation{});
+  if (!implementation || !implementation->structural_indexes) return;
+  constexpr std::uintptr_t kPage = 4096;
+  const auto begin = reinterpret_cast<std::uintptr_t>(implementation->structural_indexes.get());
+  const std::uintptr_t end = begin + implementation->capacity() * sizeof(std::uint32_t);
+  const std::uintptr_t first = (begin + kPage - 1) & ~(kPage - 1);
+  const std::uintptr_t last = end & ~(kPage - 1);
+  // Only advice: without huge pages the index works all the same. Small
+  // indexes stay as they are (they may share pages with other memory).
+  if (last >= first + (std::uintptr_t{4} << 20)) {
+    ::madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+  }
+}
+#else
+void offerIndexToHugePages(od::parser&) {}
+#endif
 
 struct BadgeFileDecoder::Working {
   // The reader counts levels too, and with its own checks on (debug builds)
@@ -306,17 +396,22 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
   std::string_view text(bytes.data(), bytes.size());
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
   const std::size_t room = bytes.capacity() - bytes.size();
+  od::parser& parser = working_->parser;
+  if (parser.capacity() < text.size()) {
+    if (error_code error = parser.allocate(text.size(), parser.max_depth())) {
+      return failure(describe(error));
+    }
+    offerIndexToHugePages(parser);
+  }
   od::document document;
   if (error_code error =
-          working_->parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
+          parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
     return failure(describe(error));
   }
   od::json_type type;
   if (error_code error = document.type().get(type)) return failure(describe(error));
   if (type != od::json_type::object) {
-    error_code error = checkDocument(document, type);
-    if (!error && !atEnd(document)) error = simdjson::TAPE_ERROR;
-    if (error) return failure(describe(error));
+    if (error_code error = checkDocument(document, type, text)) return failure(describe(error));
     return failure("le document n'est pas un objet JSON");
   }
   od::object top;
@@ -359,9 +454,7 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
           if (previous != nullptr) builder.resemble(*previous);
           builder.expectFileOf(text.size());
           builder.writeKeysOver(bytes);
-          error = readFiles(object, *files);
-          if (error == simdjson::CAPACITY)
-            return failure("le membre « files » est trop volumineux");
+          if (Result<void> read = readFiles(object, *files); !read) return read.error();
         }
       } else {
         error = checkValue(value, 1);

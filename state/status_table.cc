@@ -1,9 +1,10 @@
-#include "state/status_table.h"
+#include "state/status_table_builder.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 #include <limits>
+#include <unordered_map>
 
 #include "text/unicode.h"
 
@@ -33,6 +34,10 @@ template <class Container>
 void reserveOrRelease(Container& c, std::size_t needed) {
   if (c.capacity() > 2 * needed + 4096) c = Container();
   c.reserve(needed);
+}
+
+Error tooLarge() {
+  return inputError("le membre « files » est trop volumineux");
 }
 
 // A table may be held for hours: it does not keep much more memory than it
@@ -143,18 +148,92 @@ StatusTable::Builder::Builder(StatusTable&& recycled) {
   // Keys still shared with a live table stay theirs.
   if (recycled.keys_ && recycled.keys_.use_count() == 1) {
     own_ = std::move(recycled.keys_);
-    own_->bytes.clear();
+    keyBytes_.recycle(std::move(own_->bytes));
     own_->escaped = false;
     own_->ends.clear();
     own_->slots.clear();
   }
 }
 
+void StatusTable::Builder::PreviousKeys::follow(const StatusTable& like) {
+  if (!like.keys_) return;
+  like_ = &like;
+  escaped_ = like.keys_->escaped;
+  bytes_ = std::string_view(like.keys_->bytes.data(), like.keys_->bytes.size());
+  ends_ = like.keys_->ends;
+}
+
+void StatusTable::Builder::KeyBytes::recycle(FlatArray<char>&& memory) {
+  own_ = std::move(memory);
+  own_.clear();
+}
+
+void StatusTable::Builder::KeyBytes::start(std::string_view first, std::size_t expected) {
+  // Recycled key memory is already touched: the keys are copied into it.
+  // The keys before take no more bytes as text than they took in the file,
+  // before the key being added, so they fit over the front of it.
+  writingOver_ = over_ != nullptr && own_.capacity() == 0 && first.size() <= over_->size();
+  if (writingOver_) {
+    if (!first.empty()) std::memcpy(over_->data(), first.data(), first.size());
+    overSize_ = first.size();
+  } else {
+    reserveOrRelease(own_, std::max(expected, first.size()));
+    own_.assign(first.data(), first.size());
+  }
+}
+
+std::optional<std::uint32_t> StatusTable::Builder::KeyBytes::append(std::string_view key) {
+  if (writingOver_) {
+    // The key's text ends where its bytes in the file end, or before: the
+    // bound only guards against a caller that broke its promise.
+    const std::size_t end = overSize_ + key.size();
+    if (end > over_->size() || end > kMaxKeyBytes) return std::nullopt;
+    if (!key.empty()) std::memmove(over_->data() + overSize_, key.data(), key.size());
+    overSize_ = end;
+    return static_cast<std::uint32_t>(end);
+  }
+  const std::size_t end = own_.size() + key.size();
+  if (end > kMaxKeyBytes) return std::nullopt;
+  own_.append(key.data(), key.size());
+  return static_cast<std::uint32_t>(end);
+}
+
+FlatArray<char> StatusTable::Builder::KeyBytes::take() {
+  if (!writingOver_) return std::move(own_);
+  over_->resizeForOverwrite(overSize_);
+  return std::move(*over_);
+}
+
+std::uint32_t StatusTable::Builder::StatusInterner::internNew(std::string_view status) {
+  std::uint32_t id;
+  if (statuses_.size() <= kScannedStatuses) {
+    id = 0;
+    while (id < statuses_.size() &&
+           !(statuses_[id].size() == status.size() &&
+             bytes::same(statuses_[id].data(), status.data(), status.size()))) {
+      ++id;
+    }
+    if (id == statuses_.size()) statuses_.emplace_back(status);
+    if (statuses_.size() > kScannedStatuses) {
+      for (std::uint32_t i = 0; i < statuses_.size(); ++i) ids_.emplace(statuses_[i], i);
+    }
+  } else {
+    auto [it, inserted] =
+        ids_.try_emplace(std::string(status), static_cast<std::uint32_t>(statuses_.size()));
+    if (inserted) statuses_.emplace_back(status);
+    id = it->second;
+  }
+  // Taken anew at each call: growing `statuses_` moves the texts.
+  last_ = id;
+  lastText_ = statuses_[id];
+  return id;
+}
+
 void StatusTable::Builder::expectFileOf(std::size_t fileBytes) {
-  if (like_ != nullptr) {
+  if (const StatusTable* like = previous_.table()) {
     // A rewrite mostly keeps the items; a few more may come.
-    expectedEntries_ = like_->size() + like_->size() / 16 + 16;
-    expectedKeyBytes_ = like_->keys_ ? like_->keys_->bytes.size() : 0;
+    expectedEntries_ = like->size() + like->size() / 16 + 16;
+    expectedKeyBytes_ = like->keys_->bytes.size();
     expectedKeyBytes_ += expectedKeyBytes_ / 16;
   } else {
     // No key is longer than its file, and the shortest entry, `"":"",`, takes
@@ -168,94 +247,38 @@ void StatusTable::Builder::expectFileOf(std::size_t fileBytes) {
 }
 
 void StatusTable::Builder::resemble(const StatusTable& like) {
-  like_ = &like;
-  sharing_ = like.keys_ != nullptr;
-  if (!sharing_) return;
-  expectedKeyBytes_ = std::max(expectedKeyBytes_, like.keys_->bytes.size());
-  likeEscaped_ = like.keys_->escaped;
-  likeBytes_ = std::string_view(like.keys_->bytes.data(), like.keys_->bytes.size());
-  likeEnds_ = like.keys_->ends;
-  likeNext_ = 0;
-  likeOffset_ = 0;
+  previous_.follow(like);
 }
 
-void StatusTable::Builder::stopSharing() {
-  sharing_ = false;
-  ownReady_ = true;
+void StatusTable::Builder::startOwnKeys() {
+  ownStarted_ = true;
+  previous_.stop();
   if (!own_) own_ = std::make_shared<Keys>();
-  // The keys so far are `like_`'s first ones. Written as text, they take no
-  // more bytes than they took in the file, before the key being added.
-  const std::size_t matched = table_.size();
-  const std::size_t matchedBytes = matched > 0 ? like_->keys_->ends[matched - 1] : 0;
-  // Recycled key memory is already touched: the keys are copied into it.
-  writingOver_ = over_ != nullptr && own_->bytes.capacity() == 0 && matchedBytes <= over_->size();
-  if (!writingOver_) reserveOrRelease(own_->bytes, expectedKeyBytes_);
+  keyBytes_.start(previous_.matchedBytes(), expectedKeyBytes_);
   reserveOrRelease(own_->ends, expectedEntries_);
   hashes_.clear();
   hashes_.reserve(expectedEntries_);
+  const std::size_t matched = previous_.matched();
   if (matched > 0) {
-    const Keys& theirs = *like_->keys_;
-    if (writingOver_) {
-      std::memcpy(over_->data(), theirs.bytes.data(), matchedBytes);
-      overSize_ = matchedBytes;
-    } else {
-      own_->bytes.assign(theirs.bytes.data(), matchedBytes);
-    }
+    const Keys& theirs = *previous_.table()->keys_;
     own_->ends.assign(theirs.ends.data(), matched);
     own_->escaped = theirs.escaped;
     for (std::size_t i = 0; i < matched; ++i) hashes_.push_back(hashOf(theirs.at(i)));
   }
 }
 
-std::uint32_t StatusTable::Builder::internNew(std::string_view status) {
-  std::vector<std::string>& statuses = table_.statuses_;
-  std::uint32_t id;
-  if (statuses.size() <= kScannedStatuses) {
-    id = 0;
-    while (id < statuses.size() &&
-           !(statuses[id].size() == status.size() &&
-             detail::sameBytes(statuses[id].data(), status.data(), status.size()))) {
-      ++id;
-    }
-    if (id == statuses.size()) statuses.emplace_back(status);
-    if (statuses.size() > kScannedStatuses) {
-      for (std::uint32_t i = 0; i < statuses.size(); ++i) statusIds_.emplace(statuses[i], i);
-    }
-  } else {
-    auto [it, inserted] =
-        statusIds_.try_emplace(std::string(status), static_cast<std::uint32_t>(statuses.size()));
-    if (inserted) statuses.emplace_back(status);
-    id = it->second;
-  }
-  // Taken anew at each call: growing `statuses` moves the texts.
-  lastStatus_ = id;
-  lastText_ = statuses[id];
-  return id;
-}
-
-bool StatusTable::Builder::addOwn(std::string_view key, std::string_view status, bool escaped) {
-  if (table_.size() >= kMaxEntries) return false;
-  if (sharing_ || !ownReady_) stopSharing();
-  Keys& keys = *own_;
+Result<void> StatusTable::Builder::addOwn(std::string_view key, std::string_view status,
+                                          bool escaped) {
+  if (table_.size() >= kMaxEntries) return tooLarge();
+  if (!ownStarted_) startOwnKeys();
   const std::uint32_t hash = hashOf(key);
-  std::size_t end;
-  if (writingOver_) {
-    // The key's text ends where its bytes in the file end, or before: the
-    // bound only guards against a caller that broke its promise.
-    end = overSize_ + key.size();
-    if (end > over_->size() || end > kMaxKeyBytes) return false;
-    std::memmove(over_->data() + overSize_, key.data(), key.size());
-    overSize_ = end;
-  } else {
-    end = keys.bytes.size() + key.size();
-    if (end > kMaxKeyBytes) return false;
-    keys.bytes.append(key.data(), key.size());
-  }
-  keys.escaped = keys.escaped || escaped;
-  keys.ends.push_back(static_cast<std::uint32_t>(end));
+  const std::optional<std::uint32_t> end = keyBytes_.append(key);
+  if (!end) return tooLarge();
+  own_->escaped = own_->escaped || escaped;
+  own_->ends.push_back(*end);
   hashes_.push_back(hash);
-  table_.statusOf_.push_back(intern(status));
-  return true;
+  table_.statusOf_.push_back(statuses_.intern(status));
+  return {};
 }
 
 void StatusTable::Builder::mergeRepeatedKeys() {
@@ -292,14 +315,11 @@ void StatusTable::Builder::mergeRepeatedKeys() {
 }
 
 StatusTable StatusTable::Builder::finish() && {
-  if (sharing_ && table_.size() == like_->size()) {
-    table_.keys_ = like_->keys_;
+  if (!ownStarted_ && previous_.matchedAll()) {
+    table_.keys_ = previous_.table()->keys_;
   } else if (!table_.empty()) {
-    if (sharing_) stopSharing();
-    if (writingOver_) {
-      over_->resizeForOverwrite(overSize_);
-      own_->bytes = std::move(*over_);
-    }
+    if (!ownStarted_) startOwnKeys();
+    own_->bytes = keyBytes_.take();
     // The arrays were sized for the most the file could hold.
     shrinkIfMuchLarger(own_->bytes);
     shrinkIfMuchLarger(own_->ends);
@@ -311,17 +331,8 @@ StatusTable StatusTable::Builder::finish() && {
     }
     table_.keys_ = std::move(own_);
   }
-  hashes_ = FlatArray<std::uint32_t>();
   shrinkIfMuchLarger(table_.statusOf_);
-  statusIds_.clear();
-  lastStatus_ = kNone;
-  lastText_ = {};
-  like_ = nullptr;
-  sharing_ = false;
-  likeEscaped_ = false;
-  over_ = nullptr;
-  writingOver_ = false;
-  overSize_ = 0;
+  table_.statuses_ = statuses_.take();
   return std::move(table_);
 }
 

@@ -1,6 +1,6 @@
 // The status table: lookups under canonical equivalence and the diff that
 // decides which badges a rewrite pushes.
-#include "state/status_table.h"
+#include "state/status_table_builder.h"
 
 #include <gtest/gtest.h>
 
@@ -29,20 +29,23 @@ Entries diff(const StatusTable& next, const StatusTable& previous) {
 }
 
 TEST(StatusTable, FindsKeysUnderCanonicalEquivalenceAndKeepsThemAsWritten) {
-  StatusTable t = table({{"caf\u00E9/menu.txt", "synced"}, {"\u212B", "error"}, {"a", "x"}});
+  StatusTable t = table({{"caf\u00E9/menu.txt", "synced"},
+                         {"\u212B", "error"},
+                         {"a", "x"},
+                         {"\u212A.txt", "conflict"}});
   EXPECT_EQ(t.find("cafe\u0301/menu.txt"), "synced");
   EXPECT_EQ(t.find("caf\u00E9/menu.txt"), "synced");
   EXPECT_EQ(t.find("\u00C5"), "error");  // the Ångström sign is canonically Å
   EXPECT_EQ(t.find("A\u030A"), "error");
+  // The Kelvin sign is canonically the ASCII K: found by either spelling.
+  EXPECT_EQ(t.find("K.txt"), "conflict");
+  EXPECT_EQ(t.find("\u212A.txt"), "conflict");
+  EXPECT_EQ(t.find("k.txt"), std::nullopt);
   EXPECT_EQ(t.find("cafe/menu.txt"), std::nullopt);
   EXPECT_EQ(t.find("/a"), std::nullopt);  // a leading "/" is another key
   EXPECT_EQ(t.keyAt(0), "caf\u00E9/menu.txt");
   EXPECT_EQ(t.keyAt(1), "\u212B");
-}
-
-TEST(StatusTable, AnEmptyTableFindsNothing) {
-  StatusTable t;
-  EXPECT_EQ(t.find(""), std::nullopt);
+  EXPECT_EQ(StatusTable().find(""), std::nullopt);
   EXPECT_EQ(table({}).find("a"), std::nullopt);
 }
 
@@ -105,11 +108,37 @@ TEST(StatusTable, DiffAgreesWithAMapComparisonOnLargeShuffledTables) {
   for (const auto& [key, status] : newMap) ASSERT_EQ(after.find(key), status) << key;
 }
 
-TEST(StatusTable, ARepeatedKeyKeepsItsFirstPlaceAndItsLastStatus) {
-  StatusTable t = table({{"a", "syncing"}, {"b", "x"}, {"a", "synced"}});
-  ASSERT_EQ(t.size(), 2u);
+TEST(StatusTable, ARepeatedKeyKeepsItsFirstPlaceAndItsLastTextAndStatus) {
+  StatusTable t =
+      table({{"a", "syncing"}, {"K", "x"}, {"b", "x"}, {"a", "synced"}, {"\u212A", "y"}});
+  ASSERT_EQ(t.size(), 3u);
   EXPECT_EQ(t.keyAt(0), "a");
   EXPECT_EQ(t.statusAt(0), "synced");
+  EXPECT_EQ(t.keyAt(1), "\u212A");
+  EXPECT_EQ(t.find("K"), "y");
+}
+
+// A rewrite that keeps the first keys shares them until a key differs, then
+// copies them; every key of the previous table may be empty, and so hold no
+// bytes at all (a sync client's file for its root alone).
+TEST(StatusTable, ARereadThatStopsSharingCopiesTheKeysBefore) {
+  for (const Entries& previousEntries : {Entries{{"", "synced"}}, Entries{{"a/b", "synced"}}}) {
+    const StatusTable previous = table(previousEntries);
+    const std::string key = previousEntries[0].first;
+    const std::string file = "{\"" + key + "\":\"syncing\",\"new\":\"x\"}";
+    FlatArray<char> bytes;
+    bytes.assign(file.data(), file.size());
+    StatusTable::Builder builder;
+    builder.resemble(previous);
+    builder.expectFileOf(file.size());
+    builder.writeKeysOver(bytes);
+    ASSERT_TRUE(builder.add(key, "syncing"));
+    ASSERT_TRUE(builder.add("new", "x"));
+    const StatusTable next = std::move(builder).finish();
+    EXPECT_EQ(diff(next, previous), (Entries{{key, "syncing"}, {"new", "x"}}));
+    EXPECT_EQ(next.keyAt(0), key);
+    EXPECT_EQ(bytes.capacity(), 0u);  // the keys were written over it
+  }
 }
 
 }  // namespace

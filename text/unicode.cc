@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 
+#include "base/bytes.h"
+
 namespace tessvik::text {
 namespace {
 
@@ -73,8 +75,7 @@ bool allBelowCombiningMarks(std::string_view s) {
   const char* p = s.data();
   std::size_t n = s.size();
   while (n >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
+    const std::uint64_t word = bytes::load8(p);
     if (word & kTop & ((word & kLow) + kAdd)) return false;
     p += 8;
     n -= 8;
@@ -132,9 +133,7 @@ bool isValidUtf8(std::string_view s) {
   while (i < size) {
     // Runs of ASCII, eight bytes at a time.
     if (i + 8 <= size) {
-      std::uint64_t word;
-      std::memcpy(&word, bytes + i, 8);
-      if ((word & 0x8080808080808080ULL) == 0) {
+      if ((bytes::load8(s.data() + i) & 0x8080808080808080ULL) == 0) {
         i += 8;
         continue;
       }
@@ -153,9 +152,7 @@ bool isAscii(std::string_view s) {
   const char* p = s.data();
   size_t n = s.size();
   while (n >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, p, 8);
-    if (word & 0x8080808080808080ULL) return false;
+    if (bytes::load8(p) & 0x8080808080808080ULL) return false;
     p += 8;
     n -= 8;
   }
@@ -202,24 +199,13 @@ std::uint64_t fold(std::uint64_t a, std::uint64_t b) {
   return static_cast<std::uint64_t>(product) ^ static_cast<std::uint64_t>(product >> 64);
 }
 
-std::uint64_t load8(const char* p) {
-  std::uint64_t word;
-  std::memcpy(&word, p, 8);
-  return word;
-}
-
 // One to seven bytes as a word: the first, the middle and the last byte
 // cover every length without reading past the end.
 std::uint64_t loadShort(const char* p, std::size_t n) {
   const auto byte = [p](std::size_t i) {
     return static_cast<std::uint64_t>(static_cast<unsigned char>(p[i]));
   };
-  if (n >= 4) {
-    std::uint32_t first, last;
-    std::memcpy(&first, p, 4);
-    std::memcpy(&last, p + n - 4, 4);
-    return (static_cast<std::uint64_t>(first) << 32) | last;
-  }
+  if (n >= 4) return (static_cast<std::uint64_t>(bytes::load4(p)) << 32) | bytes::load4(p + n - 4);
   return (byte(0) << 16) | (byte(n / 2) << 8) | byte(n - 1);
 }
 
@@ -250,8 +236,9 @@ HashedBytes hashBytes(std::string_view s) {
   if (n > 48) {
     std::uint64_t lane1 = seed, lane2 = seed;
     do {
-      const std::uint64_t w0 = load8(p), w1 = load8(p + 8), w2 = load8(p + 16);
-      const std::uint64_t w3 = load8(p + 24), w4 = load8(p + 32), w5 = load8(p + 40);
+      const std::uint64_t w0 = bytes::load8(p), w1 = bytes::load8(p + 8), w2 = bytes::load8(p + 16);
+      const std::uint64_t w3 = bytes::load8(p + 24), w4 = bytes::load8(p + 32),
+                          w5 = bytes::load8(p + 40);
       seen |= w0 | w1 | w2 | w3 | w4 | w5;
       seed = fold(w0 ^ kSecret1, w1 ^ seed);
       lane1 = fold(w2 ^ kSecret2, w3 ^ lane1);
@@ -266,11 +253,11 @@ HashedBytes hashBytes(std::string_view s) {
   // bytes, which may overlap them.
   std::uint64_t pieces = 0;
   if (n > 16) {
-    const std::uint64_t w0 = load8(p), w1 = load8(p + 8);
+    const std::uint64_t w0 = bytes::load8(p), w1 = bytes::load8(p + 8);
     seen |= w0 | w1;
     pieces = fold(w0 ^ kSecret2, w1 ^ seed);
     if (n > 32) {
-      const std::uint64_t w2 = load8(p + 16), w3 = load8(p + 24);
+      const std::uint64_t w2 = bytes::load8(p + 16), w3 = bytes::load8(p + 24);
       seen |= w2 | w3;
       pieces ^= fold(w2 ^ kSecret3, w3 ^ seed);
     }
@@ -278,8 +265,8 @@ HashedBytes hashBytes(std::string_view s) {
   // loadShort keeps each byte whole, so top bits stay top bits.
   std::uint64_t a = 0, b = 0;
   if (n > 8) {
-    a = load8(p + n - std::min<std::size_t>(n, 16));
-    b = load8(p + n - 8);
+    a = bytes::load8(p + n - std::min<std::size_t>(n, 16));
+    b = bytes::load8(p + n - 8);
   } else if (n > 0) {
     a = loadShort(p, n);
   }
