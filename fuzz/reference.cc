@@ -141,7 +141,9 @@ ReferenceMatch under(std::string_view item, std::string_view root) {
     return result;
   }
   const std::vector<std::string> itemCharacters = graphemes(p);
-  const std::vector<std::string> prefix = graphemes(r + "/");
+  // The root followed by a "/" character; "/" is its own (it holds every
+  // absolute path).
+  const std::vector<std::string> prefix = graphemes(r == "/" ? r : r + "/");
   if (prefix.size() > itemCharacters.size()) return result;
   for (std::size_t i = 0; i < prefix.size(); ++i) {
     if (prefix[i] != itemCharacters[i]) return result;
