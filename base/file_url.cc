@@ -72,23 +72,25 @@ FileUrl FileUrl::fromPath(std::string_view path, bool isDirectory) {
 }
 
 FileUrl FileUrl::appending(std::string_view relativePath) const {
-  FileUrl joined;
-  joined.assignAppending(*this, relativePath);
-  return joined;
+  return Joiner(*this).join(relativePath);
 }
 
-void FileUrl::assignAppending(const FileUrl& base, std::string_view relativePath) {
-  if (relativePath.empty()) {
-    if (this != &base) *this = base;
-    return;
+const FileUrl& FileUrl::Joiner::join(std::string_view relativePath) {
+  if (relativePath.empty()) return base_;
+  // Trailing slashes of a relative path made only of slashes eat into the
+  // base: it is then written again.
+  if (started_ && url_.path_.size() >= prefix_) {
+    url_.path_.resize(prefix_);
+  } else {
+    url_.path_.assign(base_.path_);
+    if (!url_.path_.empty() && url_.path_.back() != '/') url_.path_ += '/';
+    prefix_ = url_.path_.size();
+    started_ = true;
   }
-  const bool isDirectory = relativePath.back() == '/';
-  if (this != &base) path_.assign(base.path_);
-  // A relative root (no path at all) stays relative.
-  if (!path_.empty() && path_.back() != '/') path_ += '/';
-  path_ += relativePath;
-  while (path_.size() > 1 && path_.back() == '/') path_.pop_back();
-  isDirectory_ = isDirectory;
+  url_.isDirectory_ = relativePath.back() == '/';
+  url_.path_ += relativePath;
+  while (url_.path_.size() > 1 && url_.path_.back() == '/') url_.path_.pop_back();
+  return url_;
 }
 
 FileUrl FileUrl::standardized() const {

@@ -2,6 +2,7 @@
 // relative path, standardised, compared, and turned back into a path.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -22,9 +23,8 @@ class FileUrl {
   // This URL with `relativePath` appended as path components. An empty
   // relative path gives this URL back.
   FileUrl appending(std::string_view relativePath) const;
-  // Makes this URL base.appending(relativePath), reusing its memory: a first
-  // load pushes a badge for each of up to a million items.
-  void assignAppending(const FileUrl& base, std::string_view relativePath);
+  // The URLs of items under one base, made one after another (below).
+  class Joiner;
 
   // The same path, marked as a folder.
   FileUrl asDirectory() const { return FileUrl(path_, true); }
@@ -44,6 +44,23 @@ class FileUrl {
   FileUrl(std::string path, bool isDirectory) : path_(std::move(path)), isDirectory_(isDirectory) {}
   std::string path_;
   bool isDirectory_ = false;
+};
+
+// The URLs of items under one base, made one after another in the same
+// memory: the base's path is written once, and each item rewrites only
+// what follows it. A first load pushes a badge for each of up to a million
+// items. Holds a reference to the base, which must outlive it.
+class FileUrl::Joiner {
+ public:
+  explicit Joiner(const FileUrl& base) : base_(base) {}
+  // base.appending(relativePath), valid until the next call.
+  const FileUrl& join(std::string_view relativePath);
+
+ private:
+  const FileUrl& base_;
+  FileUrl url_;
+  std::size_t prefix_ = 0;  // bytes of url_.path_ that are the base's, and its "/"
+  bool started_ = false;
 };
 
 }  // namespace tessvik

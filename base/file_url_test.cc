@@ -37,6 +37,11 @@ TEST(FileUrl, AppendingJoinsPathComponents) {
   EXPECT_EQ(root.appending(""), root);
   EXPECT_EQ(root.appending("dir/").path(), "/Users/u/Sync/dir");
   EXPECT_EQ(FileUrl::fromPath("/", true).appending("x").path(), "/x");
+  // One after another: a path of slashes alone takes the base's separator.
+  FileUrl::Joiner items(root);
+  EXPECT_EQ(items.join("a/b").path(), "/Users/u/Sync/a/b");
+  EXPECT_EQ(items.join("//"), root);
+  EXPECT_EQ(items.join("c"), FileUrl::fromPath("/Users/u/Sync/c", false));
 }
 
 }  // namespace

@@ -61,10 +61,9 @@ bool BadgeState::dropRemovedFiles(const std::vector<std::string>& names) {
     const FileState gone = std::move(it->second);
     it = files_.erase(it);
     indexRoots();
-    FileUrl item;
+    FileUrl::Joiner items(gone.root);
     for (std::size_t i = 0; i < gone.statuses->size(); ++i) {
-      item.assignAppending(gone.root, gone.statuses->keyAt(i));
-      controller_.setBadgeIdentifier("", item);
+      controller_.setBadgeIdentifier("", items.join(gone.statuses->keyAt(i)));
     }
     dropped = true;
   }
@@ -111,10 +110,9 @@ bool BadgeState::loadIfChanged(const std::string& name, const std::string& path)
   const FileState& stored = files_.insert_or_assign(name, std::move(next)).first->second;
   indexRoots();
   const FileState current = stored;
-  FileUrl item;
+  FileUrl::Joiner items(current.root);
   current.statuses->diff(previous, [&](std::string_view key, std::string_view status) {
-    item.assignAppending(current.root, key);
-    controller_.setBadgeIdentifier(status, item);
+    controller_.setBadgeIdentifier(status, items.join(key));
   });
   // Nothing holds the replaced table any more: rather than free it, hand its
   // memory to the next decode.
