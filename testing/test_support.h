@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "extension/finder_sync.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
+#include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik::testing {
 
@@ -66,6 +68,13 @@ class ExtensionTest : public StateFolderTest {
   RecordingWorkspace workspace_;
   std::unique_ptr<RealHome> realHome_;
   std::unique_ptr<FinderSync> extension_;
+};
+
+// The file manager's refresher, recording the paths it is asked to refresh.
+class RecordingRefresher : public ItemRefresher {
+ public:
+  void refresh(const std::string& path) override { refreshed.insert(path); }
+  std::set<std::string> refreshed;
 };
 
 }  // namespace tessvik::testing

@@ -5,19 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <set>
 #include <utility>
 
 #include "extension/badge_catalogue.h"
+#include "testing/test_support.h"
 
 namespace tessvik {
 namespace {
-
-class RecordingRefresher : public ItemRefresher {
- public:
-  void refresh(const std::string& path) override { refreshed.insert(path); }
-  std::set<std::string> refreshed;
-};
 
 SymbolImage badgeImage(const BadgeDefinition& badge) {
   return SymbolImage{
@@ -51,7 +45,7 @@ class EmblemControllerTest : public ::testing::Test {
     return std::exchange(refresher_.refreshed, {});
   }
 
-  RecordingRefresher refresher_;
+  testing::RecordingRefresher refresher_;
   EmblemController controller_{refresher_};
 };
 

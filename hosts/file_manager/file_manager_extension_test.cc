@@ -3,18 +3,11 @@
 // and the shared selection out.
 #include "hosts/file_manager/file_manager_extension.h"
 
-#include <set>
 
 #include "testing/test_support.h"
 
 namespace tessvik {
 namespace {
-
-class RecordingRefresher : public ItemRefresher {
- public:
-  void refresh(const std::string& path) override { refreshed.insert(path); }
-  std::set<std::string> refreshed;
-};
 
 class FileManagerExtensionTest : public testing::StateFolderTest {
  protected:
@@ -30,7 +23,7 @@ class FileManagerExtensionTest : public testing::StateFolderTest {
   RecordingLogger logger_;
   FakeUserDatabase users_;
   RecordingWorkspace workspace_;
-  RecordingRefresher refresher_;
+  testing::RecordingRefresher refresher_;
   std::unique_ptr<FileManagerExtension> extension_;
 };
 
