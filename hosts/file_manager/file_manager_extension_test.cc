@@ -3,7 +3,6 @@
 // and the shared selection out.
 #include "hosts/file_manager/file_manager_extension.h"
 
-
 #include "testing/test_support.h"
 
 namespace tessvik {
