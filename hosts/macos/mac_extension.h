@@ -11,6 +11,7 @@
 #include "extension/finder_sync.h"
 #include "extension/real_home.h"
 #include "host/host.h"
+#include "host/posix/posix_file_system.h"
 #include "hosts/log_identity.h"
 #include "hosts/macos/fixed_answers.h"
 #include "hosts/macos/mac_finder_sync_controller.h"
@@ -19,7 +20,6 @@
 #include "hosts/macos/mac_symbol_images.h"
 #include "hosts/macos/mac_user_database.h"
 #include "hosts/macos/mac_workspace.h"
-#include "host/posix/posix_file_system.h"
 
 NS_ASSUME_NONNULL_BEGIN
 

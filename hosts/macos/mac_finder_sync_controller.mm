@@ -1,6 +1,5 @@
 #include "hosts/macos/mac_finder_sync_controller.h"
 
-
 #include "hosts/macos/mac_conversions.h"
 #include "hosts/macos/mac_symbol_images.h"
 

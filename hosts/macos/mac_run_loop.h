@@ -13,8 +13,7 @@ namespace tessvik::macos {
 // it works on weakly (the extension's does). Thread-safety: main thread.
 class MacRunLoop final : public RunLoop {
  public:
-  void addRepeatingTimer(std::chrono::milliseconds interval,
-                         std::function<void()> tick) override;
+  void addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) override;
 };
 
 }  // namespace tessvik::macos

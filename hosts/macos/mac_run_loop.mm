@@ -3,8 +3,7 @@
 #include "hosts/macos/boundary.h"
 
 namespace tessvik::macos {
-void MacRunLoop::addRepeatingTimer(std::chrono::milliseconds interval,
-                                   std::function<void()> tick) {
+void MacRunLoop::addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) {
   const NSTimeInterval seconds = std::chrono::duration<double>(interval).count();
   NSTimer* timer = [NSTimer timerWithTimeInterval:seconds
                                           repeats:YES

@@ -1,8 +1,8 @@
 // The simulated workspace: opening a URL becomes an openURL event line.
 #pragma once
 
-#include "hosts/sim/line_output.h"
 #include "host/workspace.h"
+#include "hosts/sim/line_output.h"
 
 namespace tessvik::sim {
 
