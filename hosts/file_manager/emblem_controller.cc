@@ -24,6 +24,12 @@ std::string itemKey(const std::string& path) {
 
 }  // namespace
 
+std::vector<EmblemController::Spelling>::iterator EmblemController::findSpelling(
+    HeldItem& item, const std::string& path) {
+  return std::find_if(item.others.begin(), item.others.end(),
+                      [&](const Spelling& other) { return other.path == path; });
+}
+
 void EmblemController::setBadgeImage(const SymbolImage& image, std::string_view /*label*/,
                                      std::string_view identifier) {
   std::optional<std::string_view> icon = EmblemImages::iconName(image);
@@ -92,8 +98,7 @@ void EmblemController::itemShown(const std::string& path) {
     ++item.holders;
     return;
   }
-  auto spelling = std::find_if(item.others.begin(), item.others.end(),
-                               [&](const Spelling& other) { return other.path == path; });
+  auto spelling = findSpelling(item, path);
   if (spelling == item.others.end()) spelling = item.others.insert(item.others.end(), {path, 0});
   ++spelling->holders;
 }
@@ -106,8 +111,7 @@ void EmblemController::itemGone(const std::string& path) {
   if (key == path) {
     if (item.holders > 0) --item.holders;
   } else {
-    auto spelling = std::find_if(item.others.begin(), item.others.end(),
-                                 [&](const Spelling& other) { return other.path == path; });
+    auto spelling = findSpelling(item, path);
     if (spelling != item.others.end() && --spelling->holders == 0) item.others.erase(spelling);
   }
   if (item.holders == 0 && item.others.empty()) held_.erase(it);

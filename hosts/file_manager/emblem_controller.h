@@ -86,6 +86,8 @@ class EmblemController final : public FinderSyncController {
   using HeldItems = std::unordered_map<std::string, HeldItem, KeyHash, std::equal_to<>>;
 
   void refresh(const HeldItems::value_type& item);
+  // The spelling `path` among the item's other spellings, or their end.
+  static std::vector<Spelling>::iterator findSpelling(HeldItem& item, const std::string& path);
 
   ItemRefresher& refresher_;
   // Badge identifier (NFC) -> icon name, in the order registered.

@@ -7,6 +7,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -49,74 +50,63 @@ void logEscapedException() noexcept {
                    "exception interceptée : %s", what);
 }
 
+// Runs `work`; if it throws, logs why and returns nothing (null) instead.
+template <class Work>
+auto guarded(Work&& work) noexcept -> std::invoke_result_t<Work&> {
+  try {
+    return work();
+  } catch (...) {
+    logEscapedException();
+    if constexpr (!std::is_void_v<std::invoke_result_t<Work&>>) return {};
+  }
+}
+
 }  // namespace
 
 extern "C" {
 
 TessvikExtension* tessvik_extension_new(TessvikInvalidateFunc invalidate) {
-  try {
-    return new TessvikExtension(invalidate);
-  } catch (...) {
-    logEscapedException();
-    return nullptr;
-  }
+  return guarded([&]() -> TessvikExtension* { return new TessvikExtension(invalidate); });
 }
 
 void tessvik_extension_free(TessvikExtension* extension) {
-  try {
-    delete extension;
-  } catch (...) {
-    logEscapedException();
-  }
+  guarded([&] { delete extension; });
 }
 
 char* tessvik_extension_emblem_for(TessvikExtension* extension, const char* path,
                                    int is_directory) {
   if (extension == nullptr || path == nullptr) return nullptr;
-  try {
+  return guarded([&]() -> char* {
     std::optional<std::string> emblem = extension->extension.emblemFor(path, is_directory != 0);
     return emblem ? g_strdup(emblem->c_str()) : nullptr;
-  } catch (...) {
-    logEscapedException();
-    return nullptr;
-  }
+  });
 }
 
 void tessvik_extension_item_shown(TessvikExtension* extension, const char* path) {
   if (extension == nullptr || path == nullptr) return;
-  try {
-    extension->extension.itemShown(path);
-  } catch (...) {
-    logEscapedException();
-  }
+  guarded([&] { extension->extension.itemShown(path); });
 }
 
 void tessvik_extension_item_gone(TessvikExtension* extension, const char* path) {
   if (extension == nullptr || path == nullptr) return;
-  try {
-    extension->extension.itemGone(path);
-  } catch (...) {
-    logEscapedException();
-  }
+  guarded([&] { extension->extension.itemGone(path); });
 }
 
 void tessvik_extension_menu_for_items(TessvikExtension* extension, TessvikAddMenuItemFunc add,
                                       void* user_data) {
   if (extension == nullptr || add == nullptr) return;
-  try {
+  guarded([&] {
     for (const tessvik::FileManagerMenuItem& item : extension->extension.menuForItems()) {
       add(user_data, item.name.c_str(), item.label.c_str(),
           item.icon ? item.icon->c_str() : nullptr);
     }
-  } catch (...) {
-    logEscapedException();
-  }
+  });
 }
 
 void tessvik_extension_activate(TessvikExtension* extension, const char* name,
                                 const char* const* paths, const int* is_directory, size_t count) {
   if (extension == nullptr || name == nullptr) return;
-  try {
+  guarded([&] {
     std::vector<tessvik::FileUrl> selection;
     for (size_t i = 0; i < count; ++i) {
       if (paths == nullptr || paths[i] == nullptr) continue;
@@ -124,9 +114,7 @@ void tessvik_extension_activate(TessvikExtension* extension, const char* name,
           tessvik::FileUrl::fromPath(paths[i], is_directory != nullptr && is_directory[i] != 0));
     }
     extension->extension.activate(name, std::move(selection));
-  } catch (...) {
-    logEscapedException();
-  }
+  });
 }
 
 }  // extern "C"
