@@ -77,5 +77,16 @@ def in_listing_order(emblems):
     return [emblem for row in rows for emblem in sorted(row, key=lambda e: e[1])]
 
 
+# The longest run of rows that differ from one screenshot to the next: the
+# height of a menu that opened between them (a status bar that changed too
+# lies apart from it).
+def changed_height(before, after):
+    row, run, longest = before.width * 3, 0, 0
+    for y in range(before.height):
+        run = run + 1 if before.pixels[y * row:(y + 1) * row] != after.pixels[y * row:(y + 1) * row] else 0
+        longest = max(longest, run)
+    return longest
+
+
 def describe(emblems):
     return ", ".join(f"{s}@({x:.0f},{y:.0f})" for s, x, y in emblems) or "none"
