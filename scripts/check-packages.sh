@@ -1,20 +1,15 @@
 #!/usr/bin/env bash
-# Builds the .deb packages of the file-manager extensions (cpack) and checks
-# them with dpkg on this machine: an upgrade, a reinstall, a removal and a
-# purge each leave every file where the file managers read it, or nothing at
-# all, and no empty folder. Also checks `cmake --install`: each file once in
+# Builds the .deb packages of the file-manager extensions
+# (scripts/build-packages.sh) and checks them with dpkg on this machine: an
+# upgrade, a reinstall, a removal and a purge each leave every file where the
+# file managers read it, or nothing at all, and no empty folder. Also checks `cmake --install`: each file once in
 # the manifest, and --prefix moving them all. Needs root; the file managers
 # stay installed, the packages do not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/install-deps.sh
-scripts/install-deps.sh dpkg-dev file hicolor-icon-theme gtk-update-icon-cache \
-  nautilus libnautilus-extension-dev nemo libnemo-extension-dev caja libcaja-extension-dev
+scripts/build-packages.sh >/dev/null
+scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja
 build=build-packages
-cmake -S . -B $build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSVIK_TESTS=OFF >/dev/null
-cmake --build $build --target tessvik-nautilus tessvik-nemo tessvik-caja
-rm -rf $build/packages
-(cd $build && cpack -G DEB >/dev/null)
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
 names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja)
