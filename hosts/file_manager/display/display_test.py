@@ -167,11 +167,13 @@ def run_inside(args):
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
             menu_height = check_share(env, home, places[SHARED_ITEM])
             write_state(SECOND_STATE)
-            visible = {item: s for item, s in SECOND_STATE.items() if s in screen.DISC_COLOURS}
+            visible = {item: s for item, s in SECOND_STATE.items() if s in screen.EMBLEM_COLOURS}
             wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
+            check_no_share_outside(env, home, places[ITEMS[0]], menu_height)
+            go_to(env, root)
+            wait_for(file_manager, env, "back-in-synced-folder", exactly(places, visible), 15)
             os.remove(state_file)
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
-            check_no_share_outside(env, home, places[ITEMS[0]], menu_height)
         except Failure as failure:
             log(f"FAILED: {failure}")
             return 1
@@ -188,13 +190,13 @@ def wait_for(file_manager, env, name, check, timeout):
         shot = screen.Shot(env)
         emblems = screen.emblems_on_screen(shot)
         problem = check(emblems)
-        if problem is None or time.monotonic() > deadline:
+        late = time.monotonic() > deadline
+        if problem is None or late:
             shot.save(os.path.join(SHOTS, name + ".png"))
-        if problem is None:
+            if late and problem:
+                raise Failure(f"{name}: {problem}; on screen: {screen.describe(emblems)}")
             log(f"{name}: ok: {screen.describe(emblems)}")
             return emblems
-        if time.monotonic() > deadline:
-            raise Failure(f"{name}: {problem}; on screen: {screen.describe(emblems)}")
         time.sleep(0.2)
     raise Failure(f"{name}: the file manager ended ({file_manager.returncode})")
 
@@ -224,6 +226,13 @@ def xdotool(env, *args):
     subprocess.run(["xdotool", *args], env=env, check=True)
 
 
+# Shows `folder` in the window, through the location entry.
+def go_to(env, folder):
+    xdotool(env, "key", "ctrl+l", "sleep", "0.5")
+    xdotool(env, "type", "--delay", "20", folder)  # ("type" takes every argument left)
+    xdotool(env, "key", "Return", "sleep", "2")
+
+
 # Opens the context menu of the item at `place` and returns the menu's
 # height: the rows the screen changed in (its screenshot kept as `name`).
 def open_menu(env, place, name):
@@ -240,9 +249,7 @@ def open_menu(env, place, name):
 # height.
 def check_share(env, home, place):
     height = open_menu(env, place, "menu-in-synced-folder")
-    for key in MENU_KEYS:
-        xdotool(env, "key", key)
-        time.sleep(0.3)
+    xdotool(env, "key", "--delay", "300", *MENU_KEYS)
     expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", SHARED_ITEM), safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
@@ -259,14 +266,11 @@ def check_share(env, home, place):
     return height
 
 
-# Goes to the folder beside the synced one and opens the context menu of its
-# item, which sits where the first synced item sat: it must lack our item.
+# Goes to the folder beside the synced one (still observed) and opens the
+# context menu of its item, which sits where the first synced item sat: it
+# must lack our item.
 def check_no_share_outside(env, home, place, inside_height):
-    xdotool(env, "key", "ctrl+l")
-    time.sleep(0.5)
-    xdotool(env, "type", "--delay", "20", os.path.join(home, os.path.dirname(OUTSIDE_ITEM)))
-    xdotool(env, "key", "Return")
-    time.sleep(2)
+    go_to(env, os.path.join(home, os.path.dirname(OUTSIDE_ITEM)))
     height = open_menu(env, place, "menu-outside")
     xdotool(env, "key", "Escape")
     if not inside_height - MENU_ROWS[1] <= height <= inside_height - MENU_ROWS[0]:

@@ -5,7 +5,7 @@
 # (librsvg) and turned grey. With the colour gone, every two emblems must
 # still differ in shape: where the emblem covers, and where its white mark is.
 #
-# Usage: legibility_test.py EMBLEM_DIR [KEEP_DIR]; the grey renders are
+# Usage: legibility_test.py EMBLEM_DIR KEEP_DIR; the grey renders are
 # written to KEEP_DIR for a person to look at. Exit status: 0 passed,
 # 1 failed, 77 skipped (no rsvg-convert or convert; TESSVIK_DISPLAY_REQUIRED=1
 # makes that a failure).
@@ -24,23 +24,18 @@ MARK_GREY = 210  # the white mark, blended at its edges; every shape is darker
 def grey(path, size, keep):
     png = subprocess.run(["rsvg-convert", "-w", str(size), "-h", str(size), path],
                          check=True, capture_output=True).stdout
-    grey_png = subprocess.run(["convert", "png:-", "-colorspace", "Gray", "png:-"], input=png,
-                              check=True, capture_output=True).stdout
-    if keep:
-        with open(os.path.join(keep, f"{size}px-{os.path.basename(path)[:-4]}.png"), "wb") as f:
-            f.write(grey_png)
-    rgba = subprocess.run(["convert", "png:-", "-depth", "8", "rgba:-"], input=grey_png,
-                          check=True, capture_output=True).stdout
+    kept = os.path.join(keep, f"{size}px-{os.path.basename(path)[:-4]}.png")
+    rgba = subprocess.run(["convert", "png:-", "-colorspace", "Gray", "-write", kept, "-depth", "8", "rgba:-"],
+                          input=png, check=True, capture_output=True).stdout
     # Per pixel: 0 outside the emblem, 1 its shape, 2 its mark.
     return [0 if a < 128 else 2 if g > MARK_GREY else 1 for g, a in zip(rgba[0::4], rgba[3::4])]
 
 
-def main(emblems, keep=None):
+def main(emblems, keep):
     if not (shutil.which("rsvg-convert") and shutil.which("convert")):
         print("skipped: rsvg-convert (librsvg2-bin) or convert (imagemagick) missing")
         return 1 if os.environ.get("TESSVIK_DISPLAY_REQUIRED") == "1" else 77
-    if keep:
-        os.makedirs(keep, exist_ok=True)
+    os.makedirs(keep, exist_ok=True)
     failed = False
     for size, folder in ((16, os.path.join(emblems, "16x16")), (8, emblems)):
         shapes = {}
