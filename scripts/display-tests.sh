@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs the display stack and the three file managers with their
 # extension -dev packages (Debian 12), builds the extension modules, and runs
-# the display tests: each file manager under Xvfb, showing the badges and
-# sharing an item (hosts/file_manager/display/display_test.py). Needs root, or
+# the display tests: the emblems' shapes at 16 and 8 px
+# (hosts/file_manager/emblems/legibility_test.py), and each file manager under
+# Xvfb, showing the badges and sharing an item
+# (hosts/file_manager/display/display_test.py). Needs root, or
 # unprivileged user namespaces, for the test's namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
-packages=(xvfb xdotool imagemagick dbus hicolor-icon-theme util-linux
+packages=(xvfb xdotool imagemagick librsvg2-bin dbus hicolor-icon-theme util-linux
           nautilus libnautilus-extension-dev nemo libnemo-extension-dev caja libcaja-extension-dev)
 scripts/install-deps.sh "${packages[@]}"
 cmake -S . -B build-display -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -2,18 +2,19 @@
 # The extension in a real file manager, on a virtual screen.
 #
 # Installs the module and the emblems into a temporary folder, then starts the
-# file manager under Xvfb (sandbox.py) on a temporary home that holds a synced
-# folder and a badge state file. Checks on screenshots (screen.py) that every
-# item shows the emblem of its status, that the emblems follow a rewrite of
-# the badge state file and vanish when the file is deleted, without user
-# action; and that choosing "Partager avec TessVik…" in an item's context menu
-# hands the tessvik scheme's handler, registered in the temporary home, the
-# exact percent-encoded share URL.
+# file manager under Xvfb (sandbox.py), in grid or list view, on a temporary
+# home that holds a synced folder, a folder beside it and a badge state file.
+# Checks on screenshots (screen.py) that every item shows the emblem of its
+# status, that the emblems follow a rewrite of the badge state file and vanish
+# when the file is deleted, without user action; that choosing "Partager avec
+# TessVik…" in an item's context menu hands the tessvik scheme's handler,
+# registered in the temporary home, the exact percent-encoded share URL; and
+# that an item's menu outside the synced folder is shorter by that item.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped (no display stack or no
-# namespaces; TESSVIK_DISPLAY_REQUIRED=1 makes that a failure). On failure the
-# screenshots and the session's output are kept in
-# <build>/display-artifacts/<file manager>/.
+# namespaces; TESSVIK_DISPLAY_REQUIRED=1 makes that a failure). The
+# screenshots of each step and the session's output are kept, pass or fail,
+# in <build>/display-artifacts/<file manager>-<view>/.
 
 import argparse
 import json
@@ -31,6 +32,8 @@ import screen
 
 SKIP = 77
 SHOTS = os.path.join(sandbox.WORK, "shots")
+# Where the file-manager hosts read the badge state files, under the home.
+STATE_FOLDER = os.path.join("Library", "Application Support", "tessvik")
 
 # The items of the synced folder with their statuses, in the order the file
 # manager lists them: every item badged first; then a rewrite of the file.
@@ -46,21 +49,24 @@ NEAR = 10  # pixels: an emblem this close to an item's emblem place is that item
 # From a context menu just opened to our item, chosen: in all three file
 # managers the extensions' items come last but for Properties.
 MENU_KEYS = ["Up", "Up", "Return"]
+OUTSIDE_ITEM = "Autre/1.txt"  # beside the synced folder: no share item
+MENU_ROWS = (12, 80)  # pixels: a menu one item (and its separator) shorter
 
-# Each file manager's command and GSettings keyfile: grid view, a large
-# window, no desktop.
+# Each file manager's command and GSettings keyfile: the view ({viewer}), a
+# large window, no desktop.
 FILE_MANAGERS = {
     "nautilus": (["nautilus", "--new-window"],
-                 "[org/gnome/nautilus/preferences]\ndefault-folder-viewer='icon-view'\n\n"
+                 "[org/gnome/nautilus/preferences]\ndefault-folder-viewer='{viewer}'\n\n"
                  "[org/gnome/nautilus/window-state]\ninitial-size=(1200, 700)\n"),
     "nemo": (["nemo", "--geometry=1200x700+0+0"],
-             "[org/nemo/preferences]\ndefault-folder-viewer='icon-view'\nshow-desktop-icons=false\n"),
+             "[org/nemo/preferences]\ndefault-folder-viewer='{viewer}'\nshow-desktop-icons=false\n"),
     # (Caja's side pane has icons of colours close to the emblems'.)
     "caja": (["caja", "--no-desktop", "--geometry=1200x700+0+0"],
-             "[org/mate/caja/preferences]\ndefault-folder-viewer='icon-view'\n\n"
+             "[org/mate/caja/preferences]\ndefault-folder-viewer='{viewer}'\n\n"
              "[org/mate/caja/window-state]\nstart-with-sidebar=false\n\n"
              "[org/mate/background]\nshow-desktop-icons=false\n"),
 }
+VIEWERS = {"grid": "icon-view", "list": "list-view"}  # the same names in all three
 
 
 class Failure(Exception):
@@ -92,38 +98,40 @@ def run_outside(args):
         required = os.environ.get("TESSVIK_DISPLAY_REQUIRED") == "1"
         log(f"cannot run: {reason}" if required else f"skipped: {reason}")
         return 1 if required else SKIP
-    artifacts = os.path.join(args.build_dir, "display-artifacts", args.file_manager)
+    artifacts = os.path.join(args.build_dir, "display-artifacts", f"{args.file_manager}-{args.view}")
     shutil.rmtree(artifacts, ignore_errors=True)
     # Not under /tmp: inside the namespaces /tmp is a fresh tmpfs.
     work = tempfile.mkdtemp(prefix=f"display-{args.file_manager}-", dir=os.path.abspath(args.build_dir))
     try:
         prepare(work, args)
         inside = [sys.executable, os.path.abspath(__file__), "--inside", work] + sys.argv[1:]
-        result = subprocess.run(sandbox.unshare_command() + inside, timeout=240)
-        if result.returncode != 0:
-            shutil.copytree(os.path.join(work, "shots"), artifacts, dirs_exist_ok=True)
-            log(f"screenshots and output kept in {artifacts}")
-        return result.returncode
+        return subprocess.run(sandbox.unshare_command() + inside, timeout=240).returncode
     except (subprocess.TimeoutExpired, Failure) as failure:
         log(f"FAILED: {failure}")
         return 1
     finally:
+        if os.path.isdir(os.path.join(work, "shots")):
+            shutil.copytree(os.path.join(work, "shots"), artifacts)
+            log(f"screenshots and output kept in {artifacts}")
         shutil.rmtree(work, ignore_errors=True)
 
 
 # Installs into work/root and lays out the temporary home in work/home:
-# the synced folder, the empty state folder, the file manager's settings,
-# and a handler for the tessvik scheme that records the URL it is given.
+# the synced folder and one beside it, the empty state folder, the file
+# manager's settings, and a handler for the tessvik scheme that records the
+# URL it is given.
 def prepare(work, args):
-    subprocess.run([args.cmake, "--install", args.build_dir, "--component", args.file_manager],
-                   env=dict(os.environ, DESTDIR=os.path.join(work, "root")),
-                   check=True, stdout=subprocess.DEVNULL)
+    for component in (args.file_manager, "emblems"):
+        subprocess.run([args.cmake, "--install", args.build_dir, "--component", component],
+                       env=dict(os.environ, DESTDIR=os.path.join(work, "root")),
+                       check=True, stdout=subprocess.DEVNULL)
     os.makedirs(os.path.join(work, "shots"))
     home = os.path.join(work, "home")
-    os.makedirs(os.path.join(home, "Library", "Application Support", "tessvik"))
-    for name in ITEMS:
-        write(os.path.join(home, "Sync", name), "")
-    write(os.path.join(home, ".config/glib-2.0/settings/keyfile"), FILE_MANAGERS[args.file_manager][1])
+    os.makedirs(os.path.join(home, STATE_FOLDER))
+    for path in [os.path.join("Sync", name) for name in ITEMS] + [OUTSIDE_ITEM]:
+        write(os.path.join(home, path), "")
+    write(os.path.join(home, ".config/glib-2.0/settings/keyfile"),
+          FILE_MANAGERS[args.file_manager][1].format(viewer=VIEWERS[args.view]))
     write(os.path.join(home, ".local/bin/tessvik-recorder"),
           '#!/bin/sh\nprintf "%s" "$1" > "$HOME/shared.tmp" && mv "$HOME/shared.tmp" "$HOME/shared"\n',
           0o755)
@@ -138,8 +146,9 @@ def prepare(work, args):
 
 
 def run_inside(args):
-    home, env = sandbox.enter(args.inside, args.extension_dir, args.prefix)
-    state_file = os.path.join(home, "Library", "Application Support", "tessvik", "badges.json")
+    home, env = sandbox.enter(args.inside, os.path.join(args.prefix, args.extension_dir), args.read_dir,
+                              args.prefix)
+    state_file = os.path.join(home, STATE_FOLDER, "badges.json")
     root = os.path.join(home, "Sync")
 
     def write_state(statuses):
@@ -156,11 +165,13 @@ def run_inside(args):
         try:
             emblems = wait_for(file_manager, env, "first-state", all_badged, 60)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
-            check_share(env, home, places[SHARED_ITEM])
-            subprocess.run(["xdotool", "key", "Escape"], env=env, check=True)
+            menu_height = check_share(env, home, places[SHARED_ITEM])
             write_state(SECOND_STATE)
-            visible = {item: s for item, s in SECOND_STATE.items() if s in screen.DISC_COLOURS}
+            visible = {item: s for item, s in SECOND_STATE.items() if s in screen.EMBLEM_COLOURS}
             wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
+            check_no_share_outside(env, home, places[ITEMS[0]], menu_height)
+            go_to(env, root)
+            wait_for(file_manager, env, "back-in-synced-folder", exactly(places, visible), 15)
             os.remove(state_file)
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
@@ -171,20 +182,21 @@ def run_inside(args):
 
 
 # Takes screenshots until `check(emblems)` finds nothing wrong, or fails
-# with what it found wrong last (its screenshot kept) once `timeout` seconds
-# have passed.
+# with what it found wrong last once `timeout` seconds have passed; the last
+# screenshot is kept either way.
 def wait_for(file_manager, env, name, check, timeout):
     deadline = time.monotonic() + timeout
     while file_manager.poll() is None:
         shot = screen.Shot(env)
         emblems = screen.emblems_on_screen(shot)
         problem = check(emblems)
-        if problem is None:
+        late = time.monotonic() > deadline
+        if problem is None or late:
+            shot.save(os.path.join(SHOTS, name + ".png"))
+            if late and problem:
+                raise Failure(f"{name}: {problem}; on screen: {screen.describe(emblems)}")
             log(f"{name}: ok: {screen.describe(emblems)}")
             return emblems
-        if time.monotonic() > deadline:
-            shot.save(os.path.join(SHOTS, name + ".png"))
-            raise Failure(f"{name}: {problem}; on screen: {screen.describe(emblems)}")
         time.sleep(0.2)
     raise Failure(f"{name}: the file manager ended ({file_manager.returncode})")
 
@@ -210,15 +222,34 @@ def exactly(places, expected):
     return check
 
 
-# Opens the item's context menu, chooses our item with the keyboard and
-# reads what the tessvik scheme's handler was given.
-def check_share(env, home, place):
-    x, y = (round(v) for v in place)
-    subprocess.run(["xdotool", "mousemove", str(x), str(y), "click", "3"], env=env, check=True)
+def xdotool(env, *args):
+    subprocess.run(["xdotool", *args], env=env, check=True)
+
+
+# Shows `folder` in the window, through the location entry.
+def go_to(env, folder):
+    xdotool(env, "key", "ctrl+l", "sleep", "0.5")
+    xdotool(env, "type", "--delay", "20", folder)  # ("type" takes every argument left)
+    xdotool(env, "key", "Return", "sleep", "2")
+
+
+# Opens the context menu of the item at `place` and returns the menu's
+# height: the rows the screen changed in (its screenshot kept as `name`).
+def open_menu(env, place, name):
+    before = screen.Shot(env)
+    xdotool(env, "mousemove", *(str(round(v)) for v in place), "click", "3")
     time.sleep(1.5)
-    for key in MENU_KEYS:
-        subprocess.run(["xdotool", "key", key], env=env, check=True)
-        time.sleep(0.3)
+    after = screen.Shot(env)
+    after.save(os.path.join(SHOTS, name + ".png"))
+    return screen.changed_height(before, after)
+
+
+# Opens the item's context menu, chooses our item with the keyboard and
+# reads what the tessvik scheme's handler was given. Returns the menu's
+# height.
+def check_share(env, home, place):
+    height = open_menu(env, place, "menu-in-synced-folder")
+    xdotool(env, "key", "--delay", "300", *MENU_KEYS)
     expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", SHARED_ITEM), safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
@@ -231,13 +262,30 @@ def check_share(env, home, place):
         url = f.read()
     if url != expected:
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
+    xdotool(env, "key", "Escape")
+    return height
+
+
+# Goes to the folder beside the synced one (still observed) and opens the
+# context menu of its item, which sits where the first synced item sat: it
+# must lack our item.
+def check_no_share_outside(env, home, place, inside_height):
+    go_to(env, os.path.join(home, os.path.dirname(OUTSIDE_ITEM)))
+    height = open_menu(env, place, "menu-outside")
+    xdotool(env, "key", "Escape")
+    if not inside_height - MENU_ROWS[1] <= height <= inside_height - MENU_ROWS[0]:
+        raise Failure(f"menu outside the synced folder: {height} px high, inside {inside_height} px")
+    log(f"menu outside: ok: {height} px high, inside {inside_height} px")
 
 
 def main():
     parser = argparse.ArgumentParser(description="The extension in a real file manager.")
     parser.add_argument("--build-dir", required=True)
     parser.add_argument("--file-manager", choices=sorted(FILE_MANAGERS), default="nautilus")
+    parser.add_argument("--view", choices=sorted(VIEWERS), default="grid")
     parser.add_argument("--extension-dir", required=True,
+                        help="where the module is installed, under the prefix unless absolute")
+    parser.add_argument("--read-dir", required=True,
                         help="the folder the file manager loads extensions from")
     parser.add_argument("--prefix", required=True, help="CMAKE_INSTALL_PREFIX")
     parser.add_argument("--cmake", default="cmake")

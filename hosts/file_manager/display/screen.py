@@ -1,20 +1,20 @@
 # What the virtual screen shows: screenshots, and the badge emblems on them,
-# found by their disc colours (emblems/*.svg).
+# found by their colours (emblems/*.svg).
 
 import re
 import subprocess
 
-# The emblems' disc colours, by badge identifier.
-DISC_COLOURS = {
+# The emblems' colours, by badge identifier.
+EMBLEM_COLOURS = {
     "synced": (0x34, 0xC7, 0x59),
     "syncing": (0x00, 0x7A, 0xFF),
     "conflict": (0xFF, 0x95, 0x00),
     "error": (0xFF, 0x3B, 0x30),
 }
-COLOUR_TOLERANCE = 36  # per channel: the disc's edge is blended
-MIN_EMBLEM_PIXELS = 12  # of disc colour: less is a stray pixel, not an emblem
+COLOUR_TOLERANCE = 36  # per channel: the shape's edge is blended
+MIN_EMBLEM_PIXELS = 12  # of emblem colour: less is a stray pixel, not an emblem
 ROW_HEIGHT = 10  # emblems less than this apart vertically are on one row
-GAP = 3  # pixels: pieces of one colour this close are one disc
+GAP = 3  # pixels: pieces of one colour this close are one emblem
 
 
 # One screenshot of env's DISPLAY, popups included: its size and RGB
@@ -39,12 +39,12 @@ def _colour_pattern(colour):
     return re.compile(b"(?=" + b"".join(b"[" + r + b"]" for r in ranges) + b")", re.DOTALL)
 
 
-_PATTERNS = {status: _colour_pattern(colour) for status, colour in DISC_COLOURS.items()}
+_PATTERNS = {status: _colour_pattern(colour) for status, colour in EMBLEM_COLOURS.items()}
 
 
-# Every emblem on the screen as (status, x, y), at its disc's centre: the
-# pixels of its disc colour, gathered across gaps of up to GAP pixels (the
-# white mark may cut a disc in pieces).
+# Every emblem on the screen as (status, x, y), at its shape's centre: the
+# pixels of its colour, gathered across gaps of up to GAP pixels (the
+# white mark may cut its shape in pieces).
 def emblems_on_screen(shot):
     emblems = []
     near = [(dx, dy) for dx in range(-GAP, GAP + 1) for dy in range(-GAP, GAP + 1)]
@@ -52,16 +52,16 @@ def emblems_on_screen(shot):
         left = {divmod(m.start() // 3, shot.width)[::-1] for m in pattern.finditer(shot.pixels)
                 if m.start() % 3 == 0}
         while left:
-            stack, disc = [left.pop()], []
+            stack, shape = [left.pop()], []
             while stack:
                 x, y = stack.pop()
-                disc.append((x, y))
+                shape.append((x, y))
                 for dx, dy in near:
                     if (x + dx, y + dy) in left:
                         left.remove((x + dx, y + dy))
                         stack.append((x + dx, y + dy))
-            if len(disc) >= MIN_EMBLEM_PIXELS:
-                emblems.append((status, sum(x for x, _ in disc) / len(disc), sum(y for _, y in disc) / len(disc)))
+            if len(shape) >= MIN_EMBLEM_PIXELS:
+                emblems.append((status, sum(x for x, _ in shape) / len(shape), sum(y for _, y in shape) / len(shape)))
     return emblems
 
 
@@ -75,6 +75,17 @@ def in_listing_order(emblems):
         else:
             rows.append([emblem])
     return [emblem for row in rows for emblem in sorted(row, key=lambda e: e[1])]
+
+
+# The longest run of rows that differ from one screenshot to the next: the
+# height of a menu that opened between them (a status bar that changed too
+# lies apart from it).
+def changed_height(before, after):
+    row, run, longest = before.width * 3, 0, 0
+    for y in range(before.height):
+        run = run + 1 if before.pixels[y * row:(y + 1) * row] != after.pixels[y * row:(y + 1) * row] else 0
+        longest = max(longest, run)
+    return longest
 
 
 def describe(emblems):
