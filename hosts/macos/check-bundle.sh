@@ -18,9 +18,11 @@ plutil -lint "$bundle/Contents/Info.plist"
 archs=$(lipo -archs "$binary")
 for arch in arm64 x86_64; do
   [[ " $archs " == *" $arch "* ]] || fail "no $arch code (it has: $archs)"
-  nm -u -arch "$arch" "$binary" | grep -qx _NSExtensionMain ||
-    fail "$arch: _NSExtensionMain is not its entry"
-  if nm -U -arch "$arch" "$binary" | grep -q ' _main$'; then fail "$arch: a main of its own"; fi
+  # Read whole first: grep -q stopping early would fail nm, and the pipe, with it.
+  imported=$(nm -u -arch "$arch" "$binary")
+  defined=$(nm -U -arch "$arch" "$binary")
+  grep -qx _NSExtensionMain <<<"$imported" || fail "$arch: _NSExtensionMain is not its entry"
+  if grep -q ' _main$' <<<"$defined"; then fail "$arch: a main of its own"; fi
 done
 echo "architectures: $archs; entry: _NSExtensionMain"
 
