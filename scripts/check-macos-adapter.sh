@@ -124,6 +124,13 @@ check_configuration() {  # build folder, expected deployment target
     echo "$linked" >&2
     exit 1
   fi
+  # Set before project(): the compiler check that project() runs has it too.
+  abi=$(sed -n '/^Detecting CXX compiler ABI info/,/^Detecting OBJCXX/p' \
+          "$build/CMakeFiles/CMakeOutput.log")
+  if ! grep -q -- "-mmacosx-version-min=$target" <<<"$abi"; then
+    echo "the deployment target is set after project(): its compiler check ran without it" >&2
+    exit 1
+  fi
   flags=$(grep -oE -- '-mmacosx-version-min=[0-9.]+' "$build/build.ninja" | sort -u)
   if [ "$flags" != "-mmacosx-version-min=$target" ] ||
      ! grep -q -- '-Xlinker -e -Xlinker _NSExtensionMain' "$build/build.ninja"; then
@@ -135,7 +142,7 @@ configure "$fake/default"
 check_configuration "$fake/default" 12.0
 configure "$fake/newer" -DCMAKE_OSX_DEPLOYMENT_TARGET=13.0
 check_configuration "$fake/newer" 13.0
-echo "configuration: only the extension, for the declared macOS, entered at _NSExtensionMain"
+echo "configuration: only the extension, for the declared macOS (set before project()), entered at _NSExtensionMain"
 
 plist=hosts/macos/TessvikFinder.appex/Contents/Info.plist
 python3 - "$fake/default/$plist" "$fake/newer/$plist" hosts/macos/TessvikFinder.entitlements <<'PY'
