@@ -6,13 +6,16 @@
 #   project's warnings as errors;
 # - the principal class is known to the runtime as exactly FinderSync, derives
 #   from FIFinderSync, and implements exactly the calls the Finder makes;
+# - the Apple configuration, configured here as a cross build for macOS
+#   (nothing is compiled), builds only what ships, for the deployment target
+#   that the generated Info.plist declares, with Foundation's extension entry;
 # - the bundle's Info.plist and entitlements hold what the extension needs.
-# Installs clang 14 and python3 with apt-get when they are missing.
+# Installs what it needs with apt-get when it is missing.
 # Exits non-zero on the first failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh clang-14 python3
+scripts/install-deps.sh clang-14 python3 cmake ninja-build libicu-dev libbenchmark-dev
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -56,24 +59,113 @@ if ! grep -q '^	\.globl	OBJC_CLASS_\$_FinderSync$' "$asm" ||
 fi
 echo "principal class: FinderSync : FIFinderSync, with the Finder's five calls"
 
-python3 - hosts/macos/Info.plist hosts/macos/TessvikFinder.entitlements <<'PY'
+# Where the generated code sends two messages: the Finder's selection is read
+# in the share action itself (the Finder vouches for it only there), never in
+# the block that runs later on the main queue; and each badge image is marked
+# as no template, so that the Finder keeps its colours.
+python3 - "$out"/*.s <<'PY'
+import re, sys
+senders = {}  # selector -> the functions that send it
+for path in sys.argv[1:]:
+    lines = open(path).read().splitlines()
+    names = {}  # selector reference label -> selector
+    for i, line in enumerate(lines):
+        m = re.match(r'(\.LOBJC_SELECTOR_REFERENCES_[.\d]*):', line)
+        if m:
+            target = lines[i + 1].split()[-1]
+            j = lines.index(target + ":")
+            names[m.group(1)] = re.search(r'"(.*)"', lines[j + 1]).group(1)
+    function = None
+    for line in lines:
+        m = re.match(r'^("?)([^.\s"#][^"]*)\1:\s*(#.*)?$', line)
+        if m:
+            function = m.group(2)
+        for ref in re.findall(r'\.LOBJC_SELECTOR_REFERENCES_[.\d]*(?=\()', line):
+            senders.setdefault(names[ref], set()).add(function)
+problems = []
+readers = senders.get("selectedItemURLs", set())
+# The action itself, or a lambda of its own (not one inside its block: "Ub_").
+itself = re.compile(r"-\[FinderSync share:\]|_ZZ\d+-\[FinderSync share:\]E(?!Ub_).*")
+if not readers or not all(itself.fullmatch(f) for f in readers):
+    problems.append(f"selectedItemURLs is read in {sorted(readers)}, not in the share action itself")
+if not any("MacFinderSyncController13setBadgeImage" in f for f in senders.get("setTemplate:", ())):
+    problems.append("the badge images are not marked as no template (setTemplate:)")
+for p in problems:
+    print(p, file=sys.stderr)
+sys.exit(1 if problems else 0)
+PY
+echo "messages: the selection read in share: itself, badge images not templates"
+
+# The Apple configuration, cross-configured for macOS. The static ICU and the
+# simdjson tree it asks for are stand-ins (Debian's headers, empty archives):
+# only configuring and generating happen. Google Benchmark is offered, and
+# must still be left out.
+fake="$out/configure"
+mkdir -p "$fake/sdk" "$fake/icu/lib" "$fake/icu/include" "$fake/simdjson"
+ln -s /usr/include/unicode "$fake/icu/include/unicode"
+touch "$fake/icu/lib/libicuuc.a" "$fake/icu/lib/libicudata.a" "$fake/simdjson/simdjson.cpp"
+echo 'add_library(simdjson STATIC simdjson.cpp)
+add_library(simdjson::simdjson ALIAS simdjson)' > "$fake/simdjson/CMakeLists.txt"
+configure() {  # build folder, then extra cmake arguments
+  local build=$1
+  shift
+  cmake -S . -B "$build" -G Ninja -DCMAKE_SYSTEM_NAME=Darwin \
+    -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_OBJCXX_COMPILER=clang++-14 \
+    -DCMAKE_TRY_COMPILE_TARGET_TYPE=STATIC_LIBRARY -DCMAKE_INSTALL_NAME_TOOL=/bin/true \
+    -DCMAKE_OSX_SYSROOT="$fake/sdk" -DICU_ROOT="$fake/icu" -DSIMDJSON_SOURCE_DIR="$fake/simdjson" \
+    -Dbenchmark_DIR="$(dirname "$(dpkg -L libbenchmark-dev | grep -m1 'benchmarkConfig.cmake$')")" \
+    -DTESSVIK_TESTS=OFF "$@" > "$build.log" 2>&1 || { cat "$build.log" >&2; exit 1; }
+}
+check_configuration() {  # build folder, expected deployment target
+  local build=$1 target=$2 linked flags
+  linked=$(ninja -C "$build" -t targets all | grep -oE '^[^:]+: CXX_EXECUTABLE_LINKER' | cut -d: -f1)
+  if [ "$linked" != "hosts/macos/TessvikFinder.appex/Contents/MacOS/TessvikFinder" ]; then
+    echo "the Apple configuration links more than the extension:" >&2
+    echo "$linked" >&2
+    exit 1
+  fi
+  # Set before project(): the compiler check that project() runs has it too.
+  abi=$(sed -n '/^Detecting CXX compiler ABI info/,/^Detecting OBJCXX/p' \
+          "$build/CMakeFiles/CMakeOutput.log")
+  if ! grep -q -- "-mmacosx-version-min=$target" <<<"$abi"; then
+    echo "the deployment target is set after project(): its compiler check ran without it" >&2
+    exit 1
+  fi
+  flags=$(grep -oE -- '-mmacosx-version-min=[0-9.]+' "$build/build.ninja" | sort -u)
+  if [ "$flags" != "-mmacosx-version-min=$target" ] ||
+     ! grep -q -- '-Xlinker -e -Xlinker _NSExtensionMain' "$build/build.ninja"; then
+    echo "not built for macOS $target, or not entered at _NSExtensionMain: $flags" >&2
+    exit 1
+  fi
+}
+configure "$fake/default"
+check_configuration "$fake/default" 12.0
+configure "$fake/newer" -DCMAKE_OSX_DEPLOYMENT_TARGET=13.0
+check_configuration "$fake/newer" 13.0
+echo "configuration: only the extension, for the declared macOS (set before project()), entered at _NSExtensionMain"
+
+plist=hosts/macos/TessvikFinder.appex/Contents/Info.plist
+python3 - "$fake/default/$plist" "$fake/newer/$plist" hosts/macos/TessvikFinder.entitlements <<'PY'
 import plistlib, sys
 
-info = plistlib.load(open(sys.argv[1], "rb"))
-extension = info.get("NSExtension", {})
-expected = {
-    "CFBundleIdentifier": "com.tessvik.tessvik.finder",
-    "CFBundlePackageType": "XPC!",
-    "LSMinimumSystemVersion": "12.0",
-}
-problems = [f"Info.plist {k} is {info.get(k)!r}, not {v!r}" for k, v in expected.items()
-            if info.get(k) != v]
-for k, v in {"NSExtensionPointIdentifier": "com.apple.FinderSync",
-             "NSExtensionPrincipalClass": "FinderSync"}.items():
-    if extension.get(k) != v:
-        problems.append(f"Info.plist NSExtension {k} is {extension.get(k)!r}, not {v!r}")
+problems = []
+for path, target in ((sys.argv[1], "12.0"), (sys.argv[2], "13.0")):
+    info = plistlib.load(open(path, "rb"))
+    extension = info.get("NSExtension", {})
+    expected = {
+        "CFBundleExecutable": "TessvikFinder",
+        "CFBundleIdentifier": "com.tessvik.tessvik.finder",
+        "CFBundlePackageType": "XPC!",
+        "LSMinimumSystemVersion": target,
+    }
+    problems += [f"Info.plist {k} is {info.get(k)!r}, not {v!r}" for k, v in expected.items()
+                 if info.get(k) != v]
+    for k, v in {"NSExtensionPointIdentifier": "com.apple.FinderSync",
+                 "NSExtensionPrincipalClass": "FinderSync"}.items():
+        if extension.get(k) != v:
+            problems.append(f"Info.plist NSExtension {k} is {extension.get(k)!r}, not {v!r}")
 
-entitlements = plistlib.load(open(sys.argv[2], "rb"))
+entitlements = plistlib.load(open(sys.argv[3], "rb"))
 wanted = {
     "com.apple.security.app-sandbox": True,
     "com.apple.security.temporary-exception.files.home-relative-path.read-only":
@@ -86,4 +178,4 @@ for p in problems:
     print(p, file=sys.stderr)
 sys.exit(1 if problems else 0)
 PY
-echo "bundle: Info.plist and entitlements as required"
+echo "bundle: the generated Info.plist and the entitlements as required"

@@ -7,7 +7,9 @@
 // its polling timer runs, so that a badge request and a reload never run at
 // the same time. Nothing here ever waits for the main thread:
 // - a badge request or a share action that arrives elsewhere is queued on the
-//   main queue (its effect goes through the controller anyway);
+//   main queue (its effect goes through the controller anyway); the share
+//   action reads the Finder's selection first, while the Finder vouches for
+//   it, and queues what it read;
 // - a menu or a toolbar text wanted elsewhere is answered from the answers
 //   that the extension gave once on the main thread when it started
 //   (FixedAnswers): they depend on no state, so they are the answers the
@@ -63,9 +65,9 @@ static void answerBadgeRequest(FinderSync* object, NSURL* url) {
 }
 
 // Main thread.
-static void shareSelection(FinderSync* object) {
+static void shareItems(FinderSync* object, NSArray<NSURL*>* _Nullable selected) {
   tessvik::macos::guarded([&] {
-    if (object->_extension) object->_extension->share();
+    if (object->_extension) object->_extension->share(selected);
   });
 }
 
@@ -144,8 +146,12 @@ static NSString* toolbarText(FinderSync* object, bool name) {
 
 - (IBAction)share:(nullable id)sender {
   (void)sender;
+  // The Finder's selection is valid only during the action: read it here,
+  // on whatever thread the action arrives, and share it from the main thread.
+  NSArray<NSURL*>* _Nullable selected = tessvik::macos::guarded(
+      [] { return [FIFinderSyncController.defaultController selectedItemURLs]; });
   onMainThread(self, ^(FinderSync* object) {
-    shareSelection(object);
+    shareItems(object, selected);
   });
 }
 

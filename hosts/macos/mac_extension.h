@@ -45,7 +45,9 @@ class MacExtension {
   // The extension's menu for the Finder's `kind`; nothing for a kind out of
   // the extension's range.
   std::optional<Menu> menu(long kind);
-  void share() { extension_.share(); }
+  // Shares the first of `selected`, the items that the Finder reported
+  // selected when the share action ran (see holdSelection()).
+  void share(NSArray<NSURL*>* _Nullable selected);
   std::string toolbarItemName() const { return extension_.toolbarItemName(); }
   std::string toolbarItemToolTip() const { return extension_.toolbarItemToolTip(); }
 

@@ -17,6 +17,12 @@ void MacExtension::requestBadgeIdentifier(NSURL* url) {
   }
 }
 
+void MacExtension::share(NSArray<NSURL*>* _Nullable selected) {
+  controller_.holdSelection(selected);
+  extension_.share();
+  controller_.holdSelection(nil);
+}
+
 std::optional<Menu> MacExtension::menu(long kind) {
   const int asInt = static_cast<int>(kind);
   if (asInt != kind) return std::nullopt;

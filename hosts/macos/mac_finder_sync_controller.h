@@ -19,12 +19,22 @@ class MacFinderSyncController final : public FinderSyncController {
                      std::string_view identifier) override;
   void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override;
   void setDirectoryUrls(const std::vector<FileUrl>& urls) override;
-  // The selected items that are files, in the Finder's order.
+  // The selection that holdSelection() was last given.
   std::optional<std::vector<FileUrl>> selectedItemUrls() override;
+
+  // Holds the items that the Finder reported selected when the share action
+  // ran, keeping those that are files, in the Finder's order. The Finder
+  // vouches for its selection only while the action runs, and the extension
+  // may share later, on the main thread: so the action reads the selection
+  // and the share gets it from here.
+  void holdSelection(NSArray<NSURL*>* _Nullable selected);
 
   // Answers the Finder's badge request for `item` with the very URL it asked
   // about: the Finder matches answers with its items by URL.
   void answerBadgeRequest(std::string_view identifier, NSURL* item);
+
+ private:
+  std::optional<std::vector<FileUrl>> selection_;
 };
 
 }  // namespace tessvik::macos

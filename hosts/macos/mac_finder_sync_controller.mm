@@ -11,6 +11,9 @@ void MacFinderSyncController::setBadgeImage(const SymbolImage& image, std::strin
   NSString* badgeLabel = toNSString(label);
   NSString* badgeIdentifier = toNSString(identifier);
   if (badge == nil || badgeLabel == nil || badgeIdentifier == nil) return;
+  // Symbol images are templates, which the Finder may draw in one tint: a
+  // badge keeps its own colours (a white mark on a coloured disc).
+  [badge setTemplate:NO];
   [FIFinderSyncController.defaultController setBadgeImage:badge
                                                     label:badgeLabel
                                        forBadgeIdentifier:badgeIdentifier];
@@ -37,14 +40,18 @@ void MacFinderSyncController::setDirectoryUrls(const std::vector<FileUrl>& urls)
 }
 
 std::optional<std::vector<FileUrl>> MacFinderSyncController::selectedItemUrls() {
-  NSArray<NSURL*>* selected = [FIFinderSyncController.defaultController selectedItemURLs];
-  if (selected == nil) return std::nullopt;
+  return selection_;
+}
+
+void MacFinderSyncController::holdSelection(NSArray<NSURL*>* _Nullable selected) {
+  selection_.reset();
+  if (selected == nil) return;
   std::vector<FileUrl> items;
   items.reserve(selected.count);
   for (NSURL* url in selected) {
     if (std::optional<FileUrl> item = toFileUrl(url)) items.push_back(std::move(*item));
   }
-  return items;
+  selection_ = std::move(items);
 }
 
 }  // namespace tessvik::macos

@@ -13,7 +13,7 @@ typedef CGFloat NSFontWeight NS_TYPED_EXTENSIBLE_ENUM;
 APPKIT_EXTERN const NSFontWeight NSFontWeightRegular;
 APPKIT_EXTERN const NSFontWeight NSFontWeightBold;
 
-@interface NSColor : NSObject <NSCopying>
+@interface NSColor : NSObject
 @property(class, strong, readonly) NSColor* whiteColor;
 @property(class, strong, readonly) NSColor* systemGreenColor;
 @property(class, strong, readonly) NSColor* systemBlueColor;
@@ -21,31 +21,28 @@ APPKIT_EXTERN const NSFontWeight NSFontWeightBold;
 @property(class, strong, readonly) NSColor* systemRedColor;
 @end
 
-@interface NSImageSymbolConfiguration : NSObject <NSCopying>
-+ (instancetype)configurationWithPointSize:(CGFloat)pointSize
-                                    weight:(NSFontWeight)weight API_AVAILABLE(macos(11.0));
-+ (instancetype)configurationWithPaletteColors:(NSArray<NSColor*>*)paletteColors
-    API_AVAILABLE(macos(12.0));
-- (instancetype)configurationByApplyingConfiguration:(NSImageSymbolConfiguration*)configuration
-    API_AVAILABLE(macos(12.0));
+@interface NSImageSymbolConfiguration : NSObject
++ (instancetype)configurationWithPointSize:(CGFloat)pointSize weight:(NSFontWeight)weight;
++ (instancetype)configurationWithPaletteColors:(NSArray<NSColor*>*)paletteColors;
+- (instancetype)configurationByApplyingConfiguration:(NSImageSymbolConfiguration*)configuration;
 @end
 
-@interface NSImage : NSObject <NSCopying>
+@interface NSImage : NSObject
 + (nullable instancetype)imageWithSystemSymbolName:(NSString*)symbolName
-                          accessibilityDescription:(nullable NSString*)description
-    API_AVAILABLE(macos(11.0));
-- (nullable NSImage*)imageWithSymbolConfiguration:(NSImageSymbolConfiguration*)configuration
-    API_AVAILABLE(macos(11.0));
+                          accessibilityDescription:(nullable NSString*)description;
+- (nullable NSImage*)imageWithSymbolConfiguration:(NSImageSymbolConfiguration*)configuration;
+// The SDK's form for C++, where `template` is a keyword.
+- (void)setTemplate:(BOOL)isTemplate;
 @end
 
-@interface NSMenuItem : NSObject <NSCopying>
+@interface NSMenuItem : NSObject
 - (instancetype)initWithTitle:(NSString*)string
                        action:(nullable SEL)selector
                 keyEquivalent:(NSString*)charCode NS_DESIGNATED_INITIALIZER;
 @property(nullable, strong) NSImage* image;
 @end
 
-@interface NSMenu : NSObject <NSCopying>
+@interface NSMenu : NSObject
 - (instancetype)initWithTitle:(NSString*)title NS_DESIGNATED_INITIALIZER;
 - (void)addItem:(NSMenuItem*)newItem;
 @end

@@ -6,25 +6,19 @@
 
 NS_ASSUME_NONNULL_BEGIN
 
-typedef NS_ENUM(NSUInteger, FIMenuKind) {
-  FIMenuKindContextualMenuForItems = 0,
-  FIMenuKindContextualMenuForContainer = 1,
-  FIMenuKindContextualMenuForSidebar = 2,
-  FIMenuKindToolbarItemMenu = 3,
-};
+// The adapter passes the kind on as a number (0 to 3); no value is named here.
+typedef NS_ENUM(NSUInteger, FIMenuKind) {};
 
-@protocol FIFinderSyncProtocol
+// FIFinderSyncProtocol is the protocol's Swift name.
+@protocol FIFinderSync
 @optional
 - (nullable NSMenu*)menuForMenuKind:(FIMenuKind)menuKind;
-- (void)beginObservingDirectoryAtURL:(NSURL*)url;
-- (void)endObservingDirectoryAtURL:(NSURL*)url;
 - (void)requestBadgeIdentifierForURL:(NSURL*)url;
 @property(copy, readonly) NSString* toolbarItemName;
-@property(copy, readonly) NSImage* toolbarItemImage;
 @property(copy, readonly) NSString* toolbarItemToolTip;
 @end
 
-@interface FIFinderSync : NSObject <FIFinderSyncProtocol, NSExtensionRequestHandling>
+@interface FIFinderSync : NSObject <FIFinderSync>
 @end
 
 @interface FIFinderSyncController : NSExtensionContext
@@ -34,7 +28,6 @@ typedef NS_ENUM(NSUInteger, FIMenuKind) {
                  label:(nullable NSString*)label
     forBadgeIdentifier:(NSString*)badgeID;
 - (void)setBadgeIdentifier:(NSString*)badgeID forURL:(NSURL*)url;
-- (nullable NSURL*)targetedURL;
 - (nullable NSArray<NSURL*>*)selectedItemURLs;
 @end
 

@@ -11,16 +11,8 @@ typedef double NSTimeInterval;
 
 NS_ASSUME_NONNULL_BEGIN
 
-@protocol NSCopying
-- (id)copyWithZone:(nullable struct _NSZone*)zone;
-@end
-
-typedef struct {
-  unsigned long state;
-  id __unsafe_unretained _Nullable* _Nullable itemsPtr;
-  unsigned long* _Nullable mutationsPtr;
-  unsigned long extra[5];
-} NSFastEnumerationState;
+// for-in needs the method below; the state's fields are the compiler's business.
+typedef struct NSFastEnumerationState NSFastEnumerationState;
 
 @protocol NSFastEnumeration
 - (NSUInteger)countByEnumeratingWithState:(NSFastEnumerationState*)state
@@ -33,8 +25,7 @@ typedef struct {
 typedef NSUInteger NSStringEncoding;
 enum : NSStringEncoding { NSUTF8StringEncoding = 4 };
 
-@interface NSString : NSObject <NSCopying>
-@property(readonly) NSUInteger length;
+@interface NSString : NSObject
 - (nullable instancetype)initWithBytes:(const void*)bytes
                                 length:(NSUInteger)len
                               encoding:(NSStringEncoding)encoding;
@@ -47,9 +38,8 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 
 // Collections
 
-@interface NSArray<__covariant ObjectType> : NSObject <NSCopying, NSFastEnumeration>
+@interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
 @property(readonly) NSUInteger count;
-- (ObjectType)objectAtIndex:(NSUInteger)index;
 @end
 
 @interface NSMutableArray<ObjectType> : NSArray <ObjectType>
@@ -57,8 +47,7 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 - (void)addObject:(ObjectType)anObject;
 @end
 
-@interface NSSet<__covariant ObjectType> : NSObject <NSCopying, NSFastEnumeration>
-@property(readonly) NSUInteger count;
+@interface NSSet<__covariant ObjectType> : NSObject
 @end
 
 @interface NSMutableSet<ObjectType> : NSSet <ObjectType>
@@ -68,13 +57,13 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 
 // NSURL
 
-@interface NSURL : NSObject <NSCopying>
+@interface NSURL : NSObject
 + (nullable instancetype)URLWithString:(NSString*)URLString;
-+ (NSURL*)fileURLWithPath:(NSString*)path isDirectory:(BOOL)isDir API_AVAILABLE(macos(10.5));
++ (NSURL*)fileURLWithPath:(NSString*)path isDirectory:(BOOL)isDir;
 + (NSURL*)fileURLWithPath:(NSString*)path;
 @property(nullable, readonly, copy) NSString* path;
 @property(getter=isFileURL, readonly) BOOL fileURL;
-@property(readonly) BOOL hasDirectoryPath API_AVAILABLE(macos(10.11));
+@property(readonly) BOOL hasDirectoryPath;
 @end
 
 // Threads, timers and the run loop
@@ -86,11 +75,10 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 @interface NSTimer : NSObject
 + (NSTimer*)timerWithTimeInterval:(NSTimeInterval)interval
                           repeats:(BOOL)repeats
-                            block:(void (^)(NSTimer* timer))block API_AVAILABLE(macos(10.12));
+                            block:(void (^)(NSTimer* timer))block;
 @end
 
 typedef NSString* NSRunLoopMode NS_TYPED_EXTENSIBLE_ENUM;
-FOUNDATION_EXPORT NSRunLoopMode const NSDefaultRunLoopMode;
 FOUNDATION_EXPORT NSRunLoopMode const NSRunLoopCommonModes;
 
 @interface NSRunLoop : NSObject
@@ -101,11 +89,6 @@ FOUNDATION_EXPORT NSRunLoopMode const NSRunLoopCommonModes;
 // App extensions
 
 @interface NSExtensionContext : NSObject
-@end
-
-@protocol NSExtensionRequestHandling <NSObject>
-@required
-- (void)beginRequestWithExtensionContext:(NSExtensionContext*)context;
 @end
 
 NS_ASSUME_NONNULL_END

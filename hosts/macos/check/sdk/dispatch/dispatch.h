@@ -7,13 +7,10 @@
 NS_ASSUME_NONNULL_BEGIN
 
 // Under Objective-C, dispatch objects are objects that ARC retains and releases.
-@protocol OS_dispatch_object <NSObject>
+// (The SDK's chain of protocols is shorter here: object and serial queue left out.)
+@protocol OS_dispatch_queue <NSObject>
 @end
-@protocol OS_dispatch_queue <OS_dispatch_object>
-@end
-@protocol OS_dispatch_queue_serial <OS_dispatch_queue>
-@end
-@protocol OS_dispatch_queue_main <OS_dispatch_queue_serial>
+@protocol OS_dispatch_queue_main <OS_dispatch_queue>
 @end
 typedef NSObject<OS_dispatch_queue>* dispatch_queue_t;
 typedef NSObject<OS_dispatch_queue_main>* dispatch_queue_main_t;

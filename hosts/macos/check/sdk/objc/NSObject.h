@@ -15,7 +15,6 @@ typedef signed char BOOL;
 #define NO __objc_no
 #define nil nullptr
 
-typedef long NSInteger;
 typedef unsigned long NSUInteger;
 
 #define NS_ASSUME_NONNULL_BEGIN _Pragma("clang assume_nonnull begin")
@@ -26,22 +25,12 @@ typedef unsigned long NSUInteger;
 #define NS_ENUM(_type, _name)                                         \
   enum __attribute__((enum_extensibility(open))) _name : _type _name; \
   enum _name : _type
-// Availability is the real SDK's business; the stand-in records it only as text.
-#define API_AVAILABLE(...)
-
-NS_ASSUME_NONNULL_BEGIN
 
 @protocol NSObject
-- (BOOL)isEqual:(nullable id)object;
-@property(readonly) NSUInteger hash;
 @end
 
 __attribute__((objc_root_class))
 @interface NSObject<NSObject>
 + (instancetype)alloc;
-+ (instancetype)new;
 - (instancetype)init;
-- (void)dealloc;
 @end
-
-NS_ASSUME_NONNULL_END

@@ -14,13 +14,7 @@ NS_ASSUME_NONNULL_BEGIN
 @end
 typedef NSObject<OS_os_log>* os_log_t;
 
-typedef enum : uint8_t {
-  OS_LOG_TYPE_DEFAULT = 0x00,
-  OS_LOG_TYPE_INFO = 0x01,
-  OS_LOG_TYPE_DEBUG = 0x02,
-  OS_LOG_TYPE_ERROR = 0x10,
-  OS_LOG_TYPE_FAULT = 0x11,
-} os_log_type_t;
+typedef enum : uint8_t { OS_LOG_TYPE_DEFAULT = 0x00, OS_LOG_TYPE_ERROR = 0x10 } os_log_type_t;
 
 extern "C" os_log_t os_log_create(const char* subsystem, const char* category)
     __attribute__((ns_returns_retained));

@@ -1,0 +1,30 @@
+// The adapter's portable helpers: the guard at the Objective-C boundary, and
+// the answers captured on the main thread for calls that arrive elsewhere.
+#include <stdexcept>
+#include <string>
+
+#include "hosts/macos/boundary.h"
+#include "hosts/macos/fixed_answers.h"
+#include "testing/test_support.h"
+
+namespace tessvik::testing {
+namespace {
+
+TEST(GuardedTest, PassesTheResultThroughAndMakesAnythingThrownTheEmptyResult) {
+  EXPECT_EQ(macos::guarded([] { return std::string("TessVik"); }), "TessVik");
+  EXPECT_EQ(macos::guarded([]() -> std::string { throw std::bad_alloc(); }), "");
+  // Not every throw is a std::exception: the runtime's own exceptions are not.
+  EXPECT_EQ(macos::guarded([]() -> int* { throw 42; }), nullptr);
+  macos::guarded([] { throw std::logic_error("a void call is dropped"); });
+}
+
+TEST_F(ExtensionTest, FixedAnswersHoldEveryKindTheHostDefinesAndNothingElse) {
+  start();
+  const macos::FixedAnswers answers = macos::FixedAnswers::capture(extension());
+  EXPECT_EQ(answers.menu(0), extension().menu(0));
+  for (long kind : {-1L, 1L, 3L, 4L, 1L << 40}) EXPECT_EQ(answers.menu(kind), std::nullopt);
+  EXPECT_EQ(answers.toolbarItemToolTip, extension().toolbarItemToolTip());
+}
+
+}  // namespace
+}  // namespace tessvik::testing
