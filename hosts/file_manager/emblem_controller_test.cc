@@ -1,5 +1,5 @@
 // The emblem bookkeeping: which icon a badge shows, and which held items a
-// push or a change of observed folders refreshes.
+// push or a change of observed folders refreshes, as named or through a link.
 #include "hosts/file_manager/emblem_controller.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +34,8 @@ class EmblemControllerTest : public ::testing::Test {
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
   }
-  Paths refreshedByPush(const std::string& path) {
-    controller_.setBadgeIdentifier("synced", FileUrl::fromPath(path, false));
+  Paths refreshedByPush(const std::string& path, std::string_view identifier = "error") {
+    controller_.setBadgeIdentifier(identifier, FileUrl::fromPath(path, false));
     return std::exchange(refresher_.refreshed, {});
   }
   Paths refreshedByRoots(std::initializer_list<const char*> roots) {
@@ -45,29 +45,41 @@ class EmblemControllerTest : public ::testing::Test {
     return std::exchange(refresher_.refreshed, {});
   }
 
+  std::optional<std::string> icon(std::string_view identifier) {
+    return controller_.emblemShown("/elsewhere", identifier);
+  }
+
   testing::RecordingRefresher refresher_;
-  EmblemController controller_{refresher_};
+  // ~/SyncLink names ~/Sync; every folder resolution is counted.
+  int resolved_ = 0;
+  FolderLinks links_{[this](const std::string& folder) -> std::optional<std::string> {
+    ++resolved_;
+    if (folder.starts_with("/home/u/SyncLink")) return "/home/u/Sync" + folder.substr(16);
+    return folder;
+  }};
+  EmblemController controller_{refresher_, links_};
 };
 
 TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
   const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path() / "emblems";
   std::vector<std::string> icons;
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
-    icons.push_back(controller_.iconFor(badge.identifier).value_or(""));
+    icons.push_back(icon(badge.identifier).value_or(""));
     EXPECT_TRUE(std::filesystem::exists(shipped / (icons.back() + ".svg"))) << icons.back();
   }
   EXPECT_EQ(icons, (std::vector<std::string>{
                        "emblem-tessvik-checkmark-green", "emblem-tessvik-arrows-blue",
                        "emblem-tessvik-exclamation-orange", "emblem-tessvik-xmark-red"}));
-  EXPECT_EQ(controller_.iconFor(""), std::nullopt);
-  EXPECT_EQ(controller_.iconFor("Synced"), std::nullopt);
+  EXPECT_EQ(icon(""), std::nullopt);
+  EXPECT_EQ(icon("Synced"), std::nullopt);
+  EXPECT_EQ(controller_.emblemShown("/elsewhere", std::nullopt), std::nullopt);
   controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
-  EXPECT_EQ(controller_.iconFor("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
+  EXPECT_EQ(icon("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
   // An image with no shipped emblem leaves its identifier unregistered.
   SymbolImage other = badgeImage(kBadgeCatalogue[0]);
   other.configuration->palette = {NamedColor::kWhite, NamedColor::kSystemRed};
   controller_.setBadgeImage(other, "Autre", "other");
-  EXPECT_EQ(controller_.iconFor("other"), std::nullopt);
+  EXPECT_EQ(icon("other"), std::nullopt);
 }
 
 TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHolderLetsGo) {
@@ -81,13 +93,36 @@ TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHo
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfdName);
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), Paths{"/home/u/Sync/a"});
-  EXPECT_EQ(refreshedByPush(kNfdName), Paths{kNfcName});
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a", "synced"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfdName, "synced"), Paths{kNfcName});
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfcName);
   controller_.itemGone(kNfcName);  // no longer held: nothing happens
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   EXPECT_TRUE(refreshedByPush(kNfcName).empty());
+}
+
+TEST_F(EmblemControllerTest, APushThatKeepsTheEmblemShownRefreshesNothing) {
+  controller_.itemShown("/home/u/Sync/a");
+  EXPECT_EQ(controller_.emblemShown("/home/u/Sync/a", "synced"), "emblem-tessvik-checkmark-green");
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a", "synced").empty());
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a", "conflict"), Paths{"/home/u/Sync/a"});
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a", "conflict").empty());
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a", "Synced"), Paths{"/home/u/Sync/a"});
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a", "").empty());  // no emblem either way
+}
+
+TEST_F(EmblemControllerTest, AnItemThroughALinkIsHeldAndObservedAsTheItemItNames) {
+  controller_.itemShown("/home/u/SyncLink/a");
+  controller_.itemShown("/home/u/SyncLink/b");
+  EXPECT_EQ(resolved_, 1);  // one folder, resolved once
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), Paths{"/home/u/SyncLink/a"});
+  EXPECT_TRUE(controller_.isObserved("/home/u/SyncLink/a"));
+  EXPECT_TRUE(controller_.isObserved("/home/u/Sync"));
+  EXPECT_FALSE(controller_.isObserved("/home/u/Other/a"));
+  EXPECT_FALSE(controller_.isObserved("/home/u/Sync2"));
+  controller_.itemGone("/home/u/SyncLink/a");
+  EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
 }
 
 TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) {
