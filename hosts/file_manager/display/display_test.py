@@ -120,7 +120,7 @@ def prepare(work, args):
                    check=True, stdout=subprocess.DEVNULL)
     os.makedirs(os.path.join(work, "shots"))
     home = os.path.join(work, "home")
-    os.makedirs(os.path.join(home, "Library", "Application Support", "tessvik"))
+    os.makedirs(os.path.join(home, ".local", "state", "tessvik"))  # no XDG_STATE_HOME is set
     for name in ITEMS:
         write(os.path.join(home, "Sync", name), "")
     write(os.path.join(home, ".config/glib-2.0/settings/keyfile"), FILE_MANAGERS[args.file_manager][1])
@@ -139,7 +139,7 @@ def prepare(work, args):
 
 def run_inside(args):
     home, env = sandbox.enter(args.inside, args.extension_dir, args.prefix)
-    state_file = os.path.join(home, "Library", "Application Support", "tessvik", "badges.json")
+    state_file = os.path.join(home, ".local", "state", "tessvik", "badges.json")
     root = os.path.join(home, "Sync")
 
     def write_state(statuses):
