@@ -1,6 +1,8 @@
 #include "hosts/file_manager/emblem_controller.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstring>
 #include <iterator>
 
 #include "hosts/file_manager/emblem_images.h"
@@ -73,9 +75,14 @@ void EmblemController::setBadgeIdentifier(std::string_view identifier, const Fil
   // A first load pushes every item of the state before the file manager has
   // shown any: those pushes end here.
   if (held_.empty()) return;
+  // Nearly every push ends at the filter, before the path is even
+  // standardised. The extension's paths are well-formed UTF-8, and nearly
+  // always in NFC already.
+  const std::string& raw = url.path();
+  if (!mayBeHeld(raw) && !raw.ends_with("/.") && !raw.ends_with("/..")) return;
   std::string scratch;
   const std::string_view path = url.standardizedPath(scratch);
-  auto it = text::isAscii(path) ? held_.find(path) : held_.find(text::toNfc(path));
+  auto it = text::isKnownNfc(path) ? held_.find(path) : held_.find(text::toNfc(path));
   if (it == held_.end()) return;
   const int emblem = emblemIndex(identifier);
   if (it->second.emblem == emblem) return;
@@ -127,9 +134,33 @@ bool EmblemController::isObserved(const std::string& path) {
   return named.data() != path.data() && observed(named);
 }
 
+std::size_t EmblemController::filterSlot(std::string_view path) {
+  // From the path's last bytes: those of its last segment after its last
+  // byte that is not ASCII, eight at most. Standardising a path leaves its
+  // last segment as it is (unless that is "." or ".."), and canonically
+  // equivalent spellings end with the same ASCII bytes, since a combining
+  // mark follows the letter it belongs to. So a push in any form finds the
+  // bit of a key held standardised and in NFC.
+  constexpr std::uint64_t kHigh = 0x8080808080808080ULL;
+  constexpr std::uint64_t kLow = 0x7F7F7F7F7F7F7F7FULL;
+  const std::size_t n = std::min<std::size_t>(path.size(), 8);
+  std::uint64_t tail = 0;  // the last byte in the top eight bits
+  std::memcpy(reinterpret_cast<char*>(&tail) + 8 - n, path.data() + path.size() - n, n);
+  const std::uint64_t notSlash = tail ^ 0x2F2F2F2F2F2F2F2FULL;  // zero where '/'
+  const std::uint64_t slashes = ~(((notSlash & kLow) + kLow) | notSlash | kLow);
+  if (const std::uint64_t stops = (tail & kHigh) | slashes; stops != 0) {
+    const int last = (63 - std::countl_zero(stops)) / 8;
+    tail = last == 7 ? 0 : tail >> (8 * (last + 1));
+  }
+  return static_cast<std::size_t>((tail * 0x9E3779B97F4A7C15ULL) >> (64 - kFilterBits));
+}
+
 void EmblemController::hold(std::string key, const std::string& path) {
   const bool spelledAsKey = key == path;
-  HeldItem& item = held_[std::move(key)];
+  if (filter_.empty()) filter_.resize((std::size_t{1} << kFilterBits) / 64);
+  auto [it, added] = held_.try_emplace(std::move(key));
+  if (added) markHeld(it->first);
+  HeldItem& item = it->second;
   if (spelledAsKey) {
     ++item.holders;
     return;
@@ -151,7 +182,12 @@ void EmblemController::release(const std::string& key, const std::string& path) 
                                  [&](const Spelling& other) { return other.path == path; });
     if (spelling != item.others.end() && --spelling->holders == 0) item.others.erase(spelling);
   }
-  if (item.holders == 0 && item.others.empty()) held_.erase(it);
+  if (item.holders > 0 || !item.others.empty()) return;
+  held_.erase(it);
+  if (++goneSinceFilter_ < held_.size()) return;
+  goneSinceFilter_ = 0;
+  std::fill(filter_.begin(), filter_.end(), 0);
+  for (const auto& held : held_) markHeld(held.first);
 }
 
 void EmblemController::itemShown(const std::string& path) {

@@ -6,6 +6,7 @@
 // is answered from its query.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -25,9 +26,10 @@ namespace tessvik {
 // through a link to or into an observed folder (FolderLinks) is also held as
 // the item the link names, which is what the extension pushes.
 //
-// Memory: the registered badges, the observed folders, and for each item
-// the file manager holds (see itemShown) one entry, two when it is reached
-// through a link; nothing per item of the badge state.
+// Memory: the registered badges, the observed folders, a table of 128 KiB
+// once an item is held, and for each item the file manager holds (see
+// itemShown) one entry, two when it is reached through a link; nothing per
+// item of the badge state.
 //
 // Thread-safety: main loop only. Nothing here throws but std::bad_alloc.
 class EmblemController final : public FinderSyncController {
@@ -110,6 +112,21 @@ class EmblemController final : public FinderSyncController {
     unsigned holders = 0;
   };
 
+  // A first load pushes up to a million items, nearly none of them held: a
+  // push first looks at one bit, picked by the last bytes of its key,
+  // set for every held key (and for keys held once, until the bits are
+  // worked out again), which rules out most pushes without touching held_.
+  static constexpr int kFilterBits = 20;
+  static std::size_t filterSlot(std::string_view key);
+  bool mayBeHeld(std::string_view key) const {
+    const std::size_t slot = filterSlot(key);
+    return (filter_[slot >> 6] >> (slot & 63)) & 1;
+  }
+  void markHeld(std::string_view key) {
+    const std::size_t slot = filterSlot(key);
+    filter_[slot >> 6] |= std::uint64_t{1} << (slot & 63);
+  }
+
   void hold(std::string key, const std::string& path);
   void release(const std::string& key, const std::string& path);
   // The held item whose key the standardised `path` is, or nothing.
@@ -122,6 +139,10 @@ class EmblemController final : public FinderSyncController {
   std::vector<std::pair<std::string, std::string>> emblems_;
   // Item key (standardised path in NFC) -> who holds it, under which names.
   HeldItems held_;
+  // The bits of held_'s keys (mayBeHeld); empty while nothing was ever
+  // held. Worked out again once as many keys were let go as are held.
+  std::vector<std::uint64_t> filter_;
+  std::size_t goneSinceFilter_ = 0;
   // The file manager's path -> the item it names through a link.
   std::unordered_map<std::string, Linked> linked_;
   // Observed folders: standardised paths in NFC, sorted, without repeats.
