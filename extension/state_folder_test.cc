@@ -6,20 +6,12 @@ namespace tessvik {
 namespace {
 
 TEST(StateFolderTest, TheFinderKeepsItsFolderInTheHomeAndLinuxWhereXdgSays) {
-  EXPECT_EQ(finderStateFolder("/Users/u").path(), "/Users/u/Library/Application Support/tessvik");
-  const struct {
-    const char* xdgStateHome;
-    const char* expected;
-  } cases[] = {
-      {"/var/state/u/", "/var/state/u/tessvik"},
-      {nullptr, "/home/u/.local/state/tessvik"},
-      {"", "/home/u/.local/state/tessvik"},
-      {"state", "/home/u/.local/state/tessvik"},  // relative: ignored
-  };
-  for (const auto& c : cases) {
-    const FileUrl folder = xdgStateFolder("/home/u", c.xdgStateHome);
-    EXPECT_EQ(folder.path(), c.expected) << (c.xdgStateHome ? c.xdgStateHome : "(unset)");
-    EXPECT_TRUE(folder.isDirectory());
+  EXPECT_EQ(finderStateFolder("/Users/u"),
+            FileUrl::fromPath("/Users/u/Library/Application Support/tessvik", true));
+  EXPECT_EQ(xdgStateFolder("/home/u", "/var/u/"), FileUrl::fromPath("/var/u/tessvik", true));
+  for (const char* ignored : {static_cast<const char*>(nullptr), "", "state"}) {
+    EXPECT_EQ(xdgStateFolder("/home/u", ignored),
+              FileUrl::fromPath("/home/u/.local/state/tessvik", true));
   }
 }
 
