@@ -3,6 +3,7 @@
 
 #include "extension/badge_catalogue.h"
 #include "extension/messages.h"
+#include "extension/state_folder.h"
 #include "host/finder_sync_controller.h"
 #include "host/logger.h"
 #include "host/run_loop.h"
@@ -11,13 +12,15 @@
 namespace tessvik {
 
 FinderSync::FinderSync(const Host& host, RealHome& realHome)
+    : FinderSync(host, finderStateFolder(realHome.path())) {}
+
+FinderSync::FinderSync(const Host& host, FileUrl stateFolder)
     : host_(host),
-      realHome_(realHome),
+      stateFolder_(std::move(stateFolder)),
       state_(host.fileSystem, host.logger, host.controller),
       self_(std::make_shared<Self>(Self{this})) {
   if (host_.logger.isEnabled(LogLevel::kDefault)) {
-    const FileUrl dir = stateDir();
-    host_.logger.log(LogLevel::kDefault, messages::kStarted, {dir.path()});
+    host_.logger.log(LogLevel::kDefault, messages::kStarted, {stateFolder_.path()});
   }
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
     registerBadge(badge.identifier, badge.symbolName, badge.accent, badge.label);
@@ -51,12 +54,6 @@ void FinderSync::requestBadgeIdentifier(const FileUrl& url) {
   if (std::optional<std::string_view> identifier = badgeIdentifierFor(url)) {
     host_.controller.setBadgeIdentifier(*identifier, url);
   }
-}
-
-FileUrl FinderSync::stateDir() const {
-  return FileUrl::fromPath(realHome_.path(), true)
-      .appending("Library/Application Support/tessvik")
-      .asDirectory();
 }
 
 }  // namespace tessvik

@@ -30,7 +30,11 @@ class FinderSync {
   // reloads the state once, then schedules the 1.0 s polling timer on the
   // host's run loop. The run loop keeps the timer; the timer holds this
   // object only weakly, so once the object is destroyed its ticks do
-  // nothing. `host` and `realHome` must outlive it.
+  // nothing. `stateFolder` is where the badge state files are read from,
+  // as the host's system keeps them (see state_folder.h). `host` must
+  // outlive the object.
+  FinderSync(const Host& host, FileUrl stateFolder);
+  // The Finder's state folder under the real home (finderStateFolder).
   FinderSync(const Host& host, RealHome& realHome);
   FinderSync(const FinderSync&) = delete;
   FinderSync& operator=(const FinderSync&) = delete;
@@ -63,12 +67,10 @@ class FinderSync {
  private:
   void registerBadge(std::string_view identifier, std::string_view symbolName, NamedColor accent,
                      std::string_view label);
-  // The state folder, worked out anew at each use.
-  FileUrl stateDir() const;
-  void reload() { state_.reload(stateDir()); }
+  void reload() { state_.reload(stateFolder_); }
 
   Host host_;
-  RealHome& realHome_;
+  FileUrl stateFolder_;
   BadgeState state_;
   // What the timer's tick holds: a weak reference to this box, which dies
   // with the object.

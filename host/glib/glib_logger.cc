@@ -7,7 +7,7 @@ namespace tessvik {
 namespace {
 
 GLogLevelFlags glibLevel(LogLevel level) {
-  return level == LogLevel::kError ? G_LOG_LEVEL_WARNING : G_LOG_LEVEL_MESSAGE;
+  return level == LogLevel::kError ? G_LOG_LEVEL_WARNING : G_LOG_LEVEL_INFO;
 }
 
 GLogField textField(const char* key, const char* value) {
@@ -25,7 +25,7 @@ void GlibLogger::log(LogLevel level, std::string_view format,
   const std::string message = formatLogMessage(format, args);
   const std::array<GLogField, 5> fields{{
       textField("MESSAGE", message.c_str()),
-      textField("PRIORITY", level == LogLevel::kError ? "3" : "5"),
+      textField("PRIORITY", level == LogLevel::kError ? "3" : "6"),
       textField("GLIB_DOMAIN", identity_.subsystem),
       textField("TESSVIK_SUBSYSTEM", identity_.subsystem),
       textField("TESSVIK_CATEGORY", identity_.category),

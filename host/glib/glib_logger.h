@@ -12,11 +12,12 @@
 namespace tessvik {
 
 // Each message is one structured entry: MESSAGE (the French text with its
-// arguments put in), PRIORITY (syslog's: 3 for errors, 5 for progress),
+// arguments put in), PRIORITY (syslog's: 3 for errors, 6 for progress),
 // GLIB_DOMAIN and TESSVIK_SUBSYSTEM (the identity's subsystem) and
-// TESSVIK_CATEGORY (its category). Errors go out at GLib's warning level and
-// progress at its message level: GLib's error level would abort the file
-// manager. Main loop only.
+// TESSVIK_CATEGORY (its category). Errors go out at GLib's warning level
+// (its error level would abort the file manager), progress at its info
+// level, which GLib drops unless G_MESSAGES_DEBUG names the subsystem (or
+// "all"): a reload every second is no news. Main loop only.
 class GlibLogger final : public Logger {
  public:
   // Where the entries go; g_log_structured_array in the file manager.

@@ -30,13 +30,13 @@ TEST(GlibLoggerTest, EachMessageIsOneStructuredEntryWithTheExtensionsIdentity) {
                                               {"PRIORITY", priority},
                                               {"MESSAGE", message}};
   };
-  // An error is logged at GLib's warning level: its error level would abort.
-  EXPECT_EQ(
-      entries,
-      (decltype(entries){
-          {G_LOG_LEVEL_MESSAGE, expected("5", "état chargé : 3 élément(s) sous /home/u/Sync")},
-          {G_LOG_LEVEL_WARNING,
-           expected("3", "état illisible (badges.json) : fin de fichier inattendue")}}));
+  // Progress at GLib's info level; an error at its warning level: its error
+  // level would abort.
+  EXPECT_EQ(entries,
+            (decltype(entries){
+                {G_LOG_LEVEL_INFO, expected("6", "état chargé : 3 élément(s) sous /home/u/Sync")},
+                {G_LOG_LEVEL_WARNING,
+                 expected("3", "état illisible (badges.json) : fin de fichier inattendue")}}));
 }
 
 }  // namespace

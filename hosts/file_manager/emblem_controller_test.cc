@@ -1,5 +1,5 @@
 // The emblem bookkeeping: which icon a badge shows, and which held items a
-// push or a change of observed folders refreshes.
+// push or a change of observed folders refreshes, as named or through a link.
 #include "hosts/file_manager/emblem_controller.h"
 
 #include <gtest/gtest.h>
@@ -34,8 +34,8 @@ class EmblemControllerTest : public ::testing::Test {
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
   }
-  Paths refreshedByPush(const std::string& path) {
-    controller_.setBadgeIdentifier("synced", FileUrl::fromPath(path, false));
+  Paths refreshedByPush(const std::string& path, std::string_view identifier = "error") {
+    controller_.setBadgeIdentifier(identifier, FileUrl::fromPath(path, false));
     return std::exchange(refresher_.refreshed, {});
   }
   Paths refreshedByRoots(std::initializer_list<const char*> roots) {
@@ -45,49 +45,67 @@ class EmblemControllerTest : public ::testing::Test {
     return std::exchange(refresher_.refreshed, {});
   }
 
+  std::optional<std::string> icon(std::string_view identifier) {
+    return controller_.emblemShown("/elsewhere", identifier);
+  }
+
   testing::RecordingRefresher refresher_;
-  EmblemController controller_{refresher_};
+  int resolved_ = 0;
+  FolderLinks links_{[this](const std::string& folder) -> std::optional<std::string> {
+    ++resolved_;
+    if (folder.starts_with("/home/u/SyncLink")) return "/home/u/Sync" + folder.substr(16);
+    return folder;
+  }};
+  EmblemController controller_{refresher_, links_};
 };
 
 TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
   const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path() / "emblems";
   std::vector<std::string> icons;
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
-    icons.push_back(controller_.iconFor(badge.identifier).value_or(""));
+    icons.push_back(icon(badge.identifier).value_or(""));
     EXPECT_TRUE(std::filesystem::exists(shipped / (icons.back() + ".svg"))) << icons.back();
   }
   EXPECT_EQ(icons, (std::vector<std::string>{
                        "emblem-tessvik-checkmark-green", "emblem-tessvik-arrows-blue",
                        "emblem-tessvik-exclamation-orange", "emblem-tessvik-xmark-red"}));
-  EXPECT_EQ(controller_.iconFor(""), std::nullopt);
-  EXPECT_EQ(controller_.iconFor("Synced"), std::nullopt);
+  EXPECT_EQ(icon(""), std::nullopt);
+  EXPECT_EQ(icon("Synced"), std::nullopt);
   controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
-  EXPECT_EQ(controller_.iconFor("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
+  EXPECT_EQ(icon("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
   // An image with no shipped emblem leaves its identifier unregistered.
   SymbolImage other = badgeImage(kBadgeCatalogue[0]);
   other.configuration->palette = {NamedColor::kWhite, NamedColor::kSystemRed};
   controller_.setBadgeImage(other, "Autre", "other");
-  EXPECT_EQ(controller_.iconFor("other"), std::nullopt);
+  EXPECT_EQ(icon("other"), std::nullopt);
 }
 
-TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingUntilEachHolderLetsGo) {
+TEST_F(EmblemControllerTest, APushRefreshesAHeldItemUnderEachSpellingWhenItsEmblemChanges) {
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   controller_.itemShown("/home/u/Sync/a");
   controller_.itemShown("/home/u/Sync/a");
   controller_.itemShown(kNfdName);  // the file system holds the name decomposed
   controller_.itemShown(kNfcName);
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"), Paths{"/home/u/Sync/a"});
+  controller_.itemShown("/home/u/SyncLink/a");  // ~/SyncLink names ~/Sync
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/./docs/../a"),
+            (Paths{"/home/u/Sync/a", "/home/u/SyncLink/a"}));
   EXPECT_EQ(refreshedByPush(kNfcName), (Paths{kNfcName, kNfdName}));
+  EXPECT_TRUE(refreshedByPush(kNfcName, "error").empty());  // the same emblem
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/b").empty());
-  controller_.itemGone("/home/u/Sync/a");
-  controller_.itemGone(kNfdName);
-  EXPECT_EQ(refreshedByPush("/home/u/Sync/a"), Paths{"/home/u/Sync/a"});
-  EXPECT_EQ(refreshedByPush(kNfdName), Paths{kNfcName});
+  for (const std::string& path :
+       {std::string("/home/u/Sync/a"), kNfdName, std::string("/home/u/SyncLink/a")}) {
+    controller_.itemGone(path);
+  }
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/a", "synced"), Paths{"/home/u/Sync/a"});
+  EXPECT_EQ(refreshedByPush(kNfdName, "synced"), Paths{kNfcName});
+  EXPECT_EQ(controller_.emblemShown(kNfcName, "Synced"), std::nullopt);
+  EXPECT_TRUE(refreshedByPush(kNfcName, "").empty());  // no emblem either way
   controller_.itemGone("/home/u/Sync/a");
   controller_.itemGone(kNfcName);
   controller_.itemGone(kNfcName);  // no longer held: nothing happens
   EXPECT_TRUE(refreshedByPush("/home/u/Sync/a").empty());
   EXPECT_TRUE(refreshedByPush(kNfcName).empty());
+  EXPECT_EQ(resolved_, 2);  // each folder once
 }
 
 TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) {

@@ -11,11 +11,14 @@
 #include <utility>
 #include <vector>
 
+#include "extension/real_home.h"
+#include "extension/state_folder.h"
 #include "host/glib/gio_workspace.h"
 #include "host/glib/glib_logger.h"
 #include "host/glib/glib_run_loop.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
+#include "host/repeat_limited_logger.h"
 #include "hosts/file_manager/file_manager_extension.h"
 #include "hosts/file_manager/idle_refresher.h"
 #include "hosts/log_identity.h"
@@ -25,13 +28,18 @@ struct TessvikExtension {
 
   tessvik::PosixFileSystem fileSystem;
   tessvik::GlibRunLoop runLoop;
-  tessvik::GlibLogger logger{tessvik::kExtensionLog};
+  tessvik::GlibLogger glibLogger{tessvik::kExtensionLog};
+  tessvik::RepeatLimitedLogger logger{glibLogger};
   tessvik::PosixUserDatabase users;
-  tessvik::GioWorkspace workspace;
+  tessvik::RealHome realHome{users};
+  tessvik::GioWorkspace workspace{logger};
   tessvik::IdleRefresher refresher;
-  // Last: it starts with every service in place, and ends first.
-  tessvik::FileManagerExtension extension{
-      tessvik::FileManagerServices{fileSystem, runLoop, logger, users, workspace, refresher}};
+  // Last: it starts with every service in place, and ends first. A Linux
+  // desktop keeps an application's state where the XDG convention says.
+  tessvik::FileManagerExtension extension{tessvik::FileManagerServices{
+      fileSystem, runLoop, logger, users, workspace, refresher,
+      &tessvik::FolderLinks::posixRealPath,
+      tessvik::xdgStateFolder(realHome.path(), g_getenv("XDG_STATE_HOME"))}};
 };
 
 namespace {
@@ -92,11 +100,12 @@ void tessvik_extension_item_gone(TessvikExtension* extension, const char* path) 
   guarded([&] { extension->extension.itemGone(path); });
 }
 
-void tessvik_extension_menu_for_items(TessvikExtension* extension, TessvikAddMenuItemFunc add,
-                                      void* user_data) {
-  if (extension == nullptr || add == nullptr) return;
+void tessvik_extension_menu_for_items(TessvikExtension* extension, const char* const* paths,
+                                      size_t count, TessvikAddMenuItemFunc add, void* user_data) {
+  if (extension == nullptr || add == nullptr || (paths == nullptr && count > 0)) return;
   guarded([&] {
-    for (const tessvik::FileManagerMenuItem& item : extension->extension.menuForItems()) {
+    const std::vector<const char*> selected(paths, paths + count);
+    for (const tessvik::FileManagerMenuItem& item : extension->extension.menuForItems(selected)) {
       add(user_data, item.name.c_str(), item.label.c_str(),
           item.icon ? item.icon->c_str() : nullptr);
     }

@@ -43,10 +43,11 @@ char* tessvik_extension_emblem_for(TessvikExtension* extension, const char* path
 void tessvik_extension_item_shown(TessvikExtension* extension, const char* path);
 void tessvik_extension_item_gone(TessvikExtension* extension, const char* path);
 
-/* The context menu for selected items: `add` is called once per item, in
- * order. */
-void tessvik_extension_menu_for_items(TessvikExtension* extension, TessvikAddMenuItemFunc add,
-                                      void* user_data);
+/* The context menu for the `count` items selected at `paths` (absolute; NULL
+ * for an item with no local path): `add` is called once per menu item, in
+ * order, and not at all unless every item lies in an observed folder. */
+void tessvik_extension_menu_for_items(TessvikExtension* extension, const char* const* paths,
+                                      size_t count, TessvikAddMenuItemFunc add, void* user_data);
 
 /* The menu item called `name` was chosen with `count` items selected: their
  * paths (absolute; NULL for an item with no local path, which is skipped) and

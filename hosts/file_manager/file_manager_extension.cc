@@ -5,22 +5,34 @@
 namespace tessvik {
 
 FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
-    : controller_(services.refresher),
-      realHome_(services.users),
+    : links_(services.realPath),
+      controller_(services.refresher, links_),
       extension_(Host{controller_, images_, services.fileSystem, services.runLoop, services.logger,
                       services.users, services.workspace},
-                 realHome_) {}
+                 services.stateFolder) {}
 
 std::optional<std::string> FileManagerExtension::emblemFor(const std::string& path,
-                                                           bool isDirectory) const {
+                                                           bool isDirectory) {
   std::optional<std::string_view> identifier =
       extension_.badgeIdentifierFor(FileUrl::fromPath(path, isDirectory));
-  return identifier ? controller_.iconFor(*identifier) : std::nullopt;
+  if (!identifier) {
+    std::string scratch;
+    const std::string_view named = links_.resolve(path, scratch);
+    if (named.data() != path.data()) {
+      identifier = extension_.badgeIdentifierFor(FileUrl::fromPath(named, isDirectory));
+    }
+  }
+  return controller_.emblemShown(path, identifier);
 }
 
-std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems() {
-  std::optional<Menu> menu = extension_.menu(static_cast<int>(MenuKind::kContextualMenuForItems));
+std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems(
+    const std::vector<const char*>& paths) {
   std::vector<FileManagerMenuItem> items;
+  if (paths.empty()) return items;
+  for (const char* path : paths) {
+    if (path == nullptr || !controller_.isObserved(path)) return items;
+  }
+  std::optional<Menu> menu = extension_.menu(static_cast<int>(MenuKind::kContextualMenuForItems));
   if (!menu) return items;
   for (const MenuItem& item : menu->items) {
     std::optional<std::string> icon;

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "extension/finder_sync.h"
-#include "extension/real_home.h"
 #include "host/file_system.h"
 #include "host/logger.h"
 #include "host/run_loop.h"
@@ -18,12 +17,14 @@
 #include "host/workspace.h"
 #include "hosts/file_manager/emblem_controller.h"
 #include "hosts/file_manager/emblem_images.h"
+#include "hosts/file_manager/folder_links.h"
 #include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik {
 
-// The platform services this host is made of. Non-owning: each must outlive
-// the FileManagerExtension made with it.
+// The platform services this host is made of, and where the badge state
+// files are (see state_folder.h). Non-owning: each service must outlive the
+// FileManagerExtension made with it.
 struct FileManagerServices {
   FileSystem& fileSystem;
   RunLoop& runLoop;
@@ -31,6 +32,8 @@ struct FileManagerServices {
   UserDatabase& users;
   Workspace& workspace;
   ItemRefresher& refresher;
+  FolderLinks::RealPath realPath;
+  FileUrl stateFolder;
 };
 
 // One menu item as a file manager makes it: a name unique among all
@@ -53,8 +56,10 @@ class FileManagerExtension {
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;
 
   // The emblem icon name for the item at `path` (absolute, the file
-  // manager's bytes), from the extension's answer for it, or nothing.
-  std::optional<std::string> emblemFor(const std::string& path, bool isDirectory) const;
+  // manager's bytes), from the extension's answer for it, or for the item
+  // it names through a link when it lies outside every observed folder; or
+  // nothing. An item inside a folder pays for no link resolution.
+  std::optional<std::string> emblemFor(const std::string& path, bool isDirectory);
 
   // The file manager holds an item at `path`, or let go of it: see
   // EmblemController::itemShown. Only a held item is refreshed when its badge
@@ -62,8 +67,11 @@ class FileManagerExtension {
   void itemShown(const std::string& path) { controller_.itemShown(path); }
   void itemGone(const std::string& path) { controller_.itemGone(path); }
 
-  // The items of the context menu for selected items.
-  std::vector<FileManagerMenuItem> menuForItems();
+  // The items of the context menu for the items selected at `paths`
+  // (absolute; null for an item with no local path): none unless every one
+  // lies in an observed folder, as named or through a link, since the
+  // Finder offers an extension's menu only there.
+  std::vector<FileManagerMenuItem> menuForItems(const std::vector<const char*>& paths);
 
   // The menu item called `name` was chosen while `selection` was selected
   // (in the file manager's order). Unknown names do nothing.
@@ -74,8 +82,8 @@ class FileManagerExtension {
 
  private:
   EmblemImages images_;
+  FolderLinks links_;
   EmblemController controller_;
-  RealHome realHome_;
   FinderSync extension_;  // last: it starts with the services above in place
 };
 

@@ -11,11 +11,20 @@ namespace {
 class FileManagerExtensionTest : public testing::StateFolderTest {
  protected:
   void start() {
+    // ~/SyncLink is a link to ~/Sync.
+    const auto realPath = [](const std::string& folder) -> std::optional<std::string> {
+      if (!folder.starts_with("/Users/u/SyncLink")) return folder;
+      return "/Users/u/Sync" + folder.substr(17);
+    };
     extension_ = std::make_unique<FileManagerExtension>(
-        FileManagerServices{files_, runLoop_, logger_, users_, workspace_, refresher_});
+        FileManagerServices{files_, runLoop_, logger_, users_, workspace_, refresher_, realPath,
+                            FileUrl::fromPath(kStateDir, true)});
   }
-  std::optional<std::string> emblem(const std::string& name) {
-    return extension_->emblemFor("/Users/u/Sync/" + name, false);
+  std::optional<std::string> emblem(const std::string& path) {
+    return extension_->emblemFor(path, false);
+  }
+  std::size_t menuItems(std::vector<const char*> paths) {
+    return extension_->menuForItems(paths).size();
   }
 
   ManualRunLoop runLoop_;
@@ -26,30 +35,33 @@ class FileManagerExtensionTest : public testing::StateFolderTest {
   std::unique_ptr<FileManagerExtension> extension_;
 };
 
-TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAndAHeldItemIsRefreshed) {
-  writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}, {"b", "Synced"}});
+TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
+  writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
   start();
-  EXPECT_EQ(emblem("a"), "emblem-tessvik-checkmark-green");
-  EXPECT_EQ(emblem("b"), std::nullopt);  // no badge registered under that identifier
-  EXPECT_EQ(emblem("c"), std::nullopt);  // not listed
-  extension_->itemShown("/Users/u/Sync/a");
-  writeState("badges.json", "/Users/u/Sync", {{"a", "error"}, {"b", "Synced"}});
+  EXPECT_EQ(emblem("/Users/u/Sync/a"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(emblem("/Users/u/Sync/b"), std::nullopt);  // not listed
+  extension_->itemShown("/Users/u/SyncLink/a");
+  writeState("badges.json", "/Users/u/Sync", {{"a", "error"}});
   runLoop_.fireTimers();
-  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/Sync/a"}));
-  EXPECT_EQ(emblem("a"), "emblem-tessvik-xmark-red");
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/SyncLink/a"}));
+  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-xmark-red");
 }
 
-TEST_F(FileManagerExtensionTest, TheShareItemSharesTheFirstItemSelected) {
+TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndSharesTheFirstItem) {
+  writeState("badges.json", "/Users/u/Sync", {});
   start();
-  EXPECT_EQ(extension_->menuForItems(),
+  EXPECT_EQ(extension_->menuForItems({"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}),
             (std::vector<FileManagerMenuItem>{
                 {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
-  const std::vector<FileUrl> selection{FileUrl::fromPath("/Users/u/a", false),
-                                       FileUrl::fromPath("/Users/u/b", false)};
+  EXPECT_EQ(menuItems({"/Users/u/Sync/a", "/Users/u/Other/a.txt"}), 0u);
+  EXPECT_EQ(menuItems({"/Users/u/Sync/a", nullptr}), 0u);  // an item with no local path
+  EXPECT_EQ(menuItems({}), 0u);
+  const std::vector<FileUrl> selection{FileUrl::fromPath("/Users/u/Sync/a", false),
+                                       FileUrl::fromPath("/Users/u/Sync/b", false)};
   extension_->activate("TessVik::share:", selection);
   extension_->activate("TessVik::other:", selection);
   extension_->activate("share:", selection);
-  EXPECT_EQ(workspace_.opened, (std::vector<std::string>{"tessvik://share?path=/Users/u/a"}));
+  EXPECT_EQ(workspace_.opened, (std::vector<std::string>{"tessvik://share?path=/Users/u/Sync/a"}));
 }
 
 }  // namespace

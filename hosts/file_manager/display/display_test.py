@@ -33,7 +33,7 @@ import screen
 SKIP = 77
 SHOTS = os.path.join(sandbox.WORK, "shots")
 # Where the file-manager hosts read the badge state files, under the home.
-STATE_FOLDER = os.path.join("Library", "Application Support", "tessvik")
+STATE_FOLDER = os.path.join(".local", "state", "tessvik")  # no XDG_STATE_HOME is set
 
 # The items of the synced folder with their statuses, in the order the file
 # manager lists them: every item badged first; then a rewrite of the file.

@@ -88,20 +88,34 @@ static void tessvik_info_provider_init(FmInfoProviderIface* iface) {
   iface->update_file_info = update_file_info;
 }
 
+/* The local paths of `files` (NULL for an item that has none), `count` of
+ * them; free them with free_paths. */
+static char** item_paths(GList* files, guint count) {
+  char** paths = g_new0(char*, count);
+  guint i = 0;
+  for (GList* l = files; l != NULL; l = l->next, ++i) paths[i] = item_path(l->data);
+  return paths;
+}
+
+/* Not g_strfreev: a path in the middle may be NULL. */
+static void free_paths(char** paths, guint count) {
+  for (guint i = 0; i < count; ++i) g_free(paths[i]);
+  g_free(paths);
+}
+
 /* A chosen menu item hands the extension the items it was offered for. */
 static void on_menu_item_activate(FmMenuItem* item, gpointer user_data G_GNUC_UNUSED) {
   const char* name = g_object_get_data(G_OBJECT(item), "tessvik-name");
   GList* files = g_object_get_data(G_OBJECT(item), "tessvik-files");
   const guint count = g_list_length(files);
-  char** paths = g_new0(char*, count + 1);
+  char** paths = item_paths(files, count);
   int* directories = g_new0(int, count + 1);
   guint i = 0;
   for (GList* l = files; l != NULL; l = l->next, ++i) {
-    paths[i] = item_path(l->data);
     directories[i] = FM_FN(file_info_is_directory)(l->data);
   }
   tessvik_extension_activate(extension, name, (const char* const*)paths, directories, count);
-  g_strfreev(paths);
+  free_paths(paths, count);
   g_free(directories);
 }
 
@@ -127,8 +141,13 @@ static void add_menu_item(void* user_data, const char* name, const char* label, 
 static GList* get_file_items(FmMenuProvider* provider G_GNUC_UNUSED,
                              FM_MENU_WINDOW_PARAMETER GList* files) {
   if (files == NULL) return NULL;
+  /* Offered only for items in the folders the extension observes. */
+  const guint count = g_list_length(files);
+  char** paths = item_paths(files, count);
   MenuBuild build = {files, NULL};
-  tessvik_extension_menu_for_items(extension, add_menu_item, &build);
+  tessvik_extension_menu_for_items(extension, (const char* const*)paths, count, add_menu_item,
+                                   &build);
+  free_paths(paths, count);
   return build.items;
 }
 

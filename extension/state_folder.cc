@@ -1,0 +1,19 @@
+#include "extension/state_folder.h"
+
+namespace tessvik {
+
+FileUrl finderStateFolder(std::string_view home) {
+  return FileUrl::fromPath(home, true)
+      .appending("Library/Application Support/tessvik")
+      .asDirectory();
+}
+
+FileUrl xdgStateFolder(std::string_view home, const char* xdgStateHome) {
+  const std::string_view base = xdgStateHome != nullptr ? xdgStateHome : "";
+  if (!base.starts_with('/')) {
+    return FileUrl::fromPath(home, true).appending(".local/state/tessvik").asDirectory();
+  }
+  return FileUrl::fromPath(base, true).appending("tessvik").asDirectory();
+}
+
+}  // namespace tessvik
