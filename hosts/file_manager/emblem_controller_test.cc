@@ -60,7 +60,7 @@ class EmblemControllerTest : public ::testing::Test {
 };
 
 TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
-  const std::filesystem::path shipped = std::filesystem::path(__FILE__).parent_path() / "emblems";
+  const std::filesystem::path shipped = std::filesystem::path(TESSVIK_EMBLEMS_DIR);
   std::vector<std::string> icons;
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
     icons.push_back(icon(badge.identifier).value_or(""));
