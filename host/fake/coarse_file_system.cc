@@ -1,0 +1,121 @@
+#include "host/fake/coarse_file_system.h"
+
+#include <cerrno>
+
+namespace tessvik {
+namespace {
+
+constexpr std::int64_t kBillion = 1'000'000'000;
+
+class CoarseFile final : public WritableFile {
+ public:
+  CoarseFile(CoarseFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
+  CoarseFileSystem::Entry& entry() { return files_.entries.at(path_); }
+  Result<void> write(std::string_view bytes) override {
+    entry().content += bytes;
+    entry().modified = files_.kept(files_.clock);
+    return {};
+  }
+  Result<void> sync() override { return {}; }
+  Result<FileTime> modificationTime() override { return entry().modified; }
+  Result<void> setModificationTime(FileTime time) override {
+    entry().modified = files_.kept(time);
+    return {};
+  }
+  Result<void> close() override { return {}; }
+
+ private:
+  CoarseFileSystem& files_;
+  std::string path_;
+};
+
+class FaultyFile final : public WritableFile {
+ public:
+  FaultyFile(const FaultyFileSystem& files, std::unique_ptr<WritableFile> inner, std::string path)
+      : files_(files), inner_(std::move(inner)), path_(std::move(path)) {}
+  Result<void> write(std::string_view bytes) override {
+    if (auto e = files_.fault("write", path_)) return *e;
+    return inner_->write(bytes);
+  }
+  Result<void> sync() override {
+    if (auto e = files_.fault("sync", path_)) return *e;
+    return inner_->sync();
+  }
+  Result<FileTime> modificationTime() override { return inner_->modificationTime(); }
+  Result<void> setModificationTime(FileTime time) override {
+    if (auto e = files_.fault("setModificationTime", path_)) return *e;
+    return inner_->setModificationTime(time);
+  }
+  Result<void> close() override {
+    if (auto e = files_.fault("close", path_)) return *e;
+    return inner_->close();
+  }
+
+ private:
+  const FaultyFileSystem& files_;
+  std::unique_ptr<WritableFile> inner_;
+  std::string path_;
+};
+
+}  // namespace
+
+FileTime CoarseFileSystem::kept(FileTime t) const {
+  const std::int64_t ns = t.seconds * kBillion + t.nanoseconds;
+  const std::int64_t rounded = ns - ns % granularity_;
+  return FileTime{rounded / kBillion, rounded % kBillion};
+}
+
+Result<std::unique_ptr<WritableFile>> CoarseFileSystem::createNew(const std::string& path) {
+  if (entries.contains(path)) return errorFromErrno(EEXIST, "open", path);
+  entries[path] = Entry{"", kept(clock)};
+  return std::unique_ptr<WritableFile>(std::make_unique<CoarseFile>(*this, path));
+}
+
+Result<std::optional<FileTime>> CoarseFileSystem::modificationTime(const std::string& path) {
+  auto it = entries.find(path);
+  if (it == entries.end()) return std::optional<FileTime>();
+  return std::optional<FileTime>(it->second.modified);
+}
+
+Result<void> CoarseFileSystem::rename(const std::string& from, const std::string& to) {
+  auto node = entries.extract(from);
+  if (node.empty()) return errorFromErrno(ENOENT, "rename", from);
+  entries.erase(to);
+  node.key() = to;
+  entries.insert(std::move(node));
+  return {};
+}
+
+Result<void> CoarseFileSystem::remove(const std::string& path) {
+  if (entries.erase(path) == 0) return errorFromErrno(ENOENT, "unlink", path);
+  return {};
+}
+
+std::optional<Error> FaultyFileSystem::fault(const char* operation, const std::string& path) const {
+  if (failing_ != operation) return std::nullopt;
+  return errorFromErrno(EIO, operation, path);
+}
+
+Result<std::unique_ptr<WritableFile>> FaultyFileSystem::createNew(const std::string& path) {
+  if (auto e = fault("createNew", path)) return *e;
+  Result<std::unique_ptr<WritableFile>> file = inner_.createNew(path);
+  if (!file) return file;
+  return std::unique_ptr<WritableFile>(
+      std::make_unique<FaultyFile>(*this, std::move(file).value(), path));
+}
+Result<std::optional<FileTime>> FaultyFileSystem::modificationTime(const std::string& path) {
+  return inner_.modificationTime(path);
+}
+Result<void> FaultyFileSystem::rename(const std::string& from, const std::string& to) {
+  if (auto e = fault("rename", to)) return *e;
+  return inner_.rename(from, to);
+}
+Result<void> FaultyFileSystem::remove(const std::string& path) {
+  return inner_.remove(path);
+}
+Result<void> FaultyFileSystem::syncFolder(const std::string& path) {
+  if (auto e = fault("syncFolder", path)) return *e;
+  return inner_.syncFolder(path);
+}
+
+}  // namespace tessvik

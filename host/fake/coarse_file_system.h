@@ -1,0 +1,61 @@
+// In-memory file systems for writers, for tests: one whose dates are coarse
+// and whose clock stands still, and a wrapper that makes one call fail.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "host/writable_file_system.h"
+
+namespace tessvik {
+
+// Keeps every date rounded down to a multiple of `granularity` nanoseconds,
+// as a file system that keeps whole seconds (1e9) or FAT (2e9) does. Its
+// clock moves only when a test moves it, so every rewrite falls within the
+// granularity. Folders are implicit: any path can hold a file.
+class CoarseFileSystem : public WritableFileSystem {
+ public:
+  explicit CoarseFileSystem(std::int64_t granularity) : granularity_(granularity) {}
+
+  struct Entry {
+    std::string content;
+    FileTime modified;
+  };
+  std::map<std::string, Entry> entries;  // by path
+  FileTime clock{1'700'000'001, 123'456'789};
+
+  FileTime kept(FileTime t) const;
+
+  Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
+  Result<std::optional<FileTime>> modificationTime(const std::string& path) override;
+  Result<void> rename(const std::string& from, const std::string& to) override;
+  Result<void> remove(const std::string& path) override;
+  Result<void> syncFolder(const std::string&) override { return {}; }
+
+ private:
+  std::int64_t granularity_;
+};
+
+// Passes every call on to `inner`, except the call named `failing` ("write",
+// "sync", "close", "rename", "syncFolder"…), which fails with EIO.
+class FaultyFileSystem : public WritableFileSystem {
+ public:
+  FaultyFileSystem(WritableFileSystem& inner, std::string failing)
+      : inner_(inner), failing_(std::move(failing)) {}
+
+  Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
+  Result<std::optional<FileTime>> modificationTime(const std::string& path) override;
+  Result<void> rename(const std::string& from, const std::string& to) override;
+  Result<void> remove(const std::string& path) override;
+  Result<void> syncFolder(const std::string& path) override;
+
+  // EIO if `operation` is the failing one.
+  std::optional<Error> fault(const char* operation, const std::string& path) const;
+
+ private:
+  WritableFileSystem& inner_;
+  std::string failing_;
+};
+
+}  // namespace tessvik
