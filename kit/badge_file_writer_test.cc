@@ -78,24 +78,24 @@ TEST(BadgeFileWriter, RewriteWithinTheDateGranularityMovesTheDate) {
 
 TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
   for (const char* failing : {"write", "setModificationTime", "sync", "close", "rename", ""}) {
-    CoarseFileSystem coarse(1'000'000'000);
-    ASSERT_TRUE(write(coarse, {{"a", "synced"}}));
-    const std::string old = coarse.entries.at(kTarget).content;
-    FaultyFileSystem files(coarse, failing);
+    CoarseFileSystem files(1'000'000'000);
+    ASSERT_TRUE(write(files, {{"a", "synced"}}));
+    const std::string old = files.entries.at(kTarget).content;
+    files.failing = failing;
     {
       Result<kit::BadgeFileWriter> writer =
           kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "/r");
       ASSERT_TRUE(writer && writer.value().add("a", "error"));
       // Killed here: the temporary file's name is one the extension ignores.
-      for (const auto& [path, entry] : coarse.entries) {
+      for (const auto& [path, entry] : files.entries) {
         EXPECT_TRUE(path == kTarget || !isBadgeStateFileName(path.substr(path.rfind('/') + 1)));
       }
       if (*failing != '\0') {
         EXPECT_FALSE(writer.value().commit()) << failing;
       }
     }
-    EXPECT_EQ(coarse.entries.size(), 1u) << failing;
-    EXPECT_EQ(coarse.entries.at(kTarget).content, old) << failing;
+    EXPECT_EQ(files.entries.size(), 1u) << failing;
+    EXPECT_EQ(files.entries.at(kTarget).content, old) << failing;
   }
 }
 

@@ -10,50 +10,28 @@ constexpr std::int64_t kBillion = 1'000'000'000;
 class CoarseFile final : public WritableFile {
  public:
   CoarseFile(CoarseFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
-  CoarseFileSystem::Entry& entry() { return files_.entries.at(path_); }
   Result<void> write(std::string_view bytes) override {
+    if (auto e = files_.fault("write", path_)) return *e;
     entry().content += bytes;
     entry().modified = files_.kept(files_.clock);
     return {};
   }
-  Result<void> sync() override { return {}; }
+  Result<void> sync() override { return check("sync"); }
   Result<FileTime> modificationTime() override { return entry().modified; }
   Result<void> setModificationTime(FileTime time) override {
+    if (auto e = files_.fault("setModificationTime", path_)) return *e;
     entry().modified = files_.kept(time);
     return {};
   }
-  Result<void> close() override { return {}; }
+  Result<void> close() override { return check("close"); }
 
  private:
+  CoarseFileSystem::Entry& entry() { return files_.entries.at(path_); }
+  Result<void> check(const char* operation) {
+    if (auto e = files_.fault(operation, path_)) return *e;
+    return {};
+  }
   CoarseFileSystem& files_;
-  std::string path_;
-};
-
-class FaultyFile final : public WritableFile {
- public:
-  FaultyFile(const FaultyFileSystem& files, std::unique_ptr<WritableFile> inner, std::string path)
-      : files_(files), inner_(std::move(inner)), path_(std::move(path)) {}
-  Result<void> write(std::string_view bytes) override {
-    if (auto e = files_.fault("write", path_)) return *e;
-    return inner_->write(bytes);
-  }
-  Result<void> sync() override {
-    if (auto e = files_.fault("sync", path_)) return *e;
-    return inner_->sync();
-  }
-  Result<FileTime> modificationTime() override { return inner_->modificationTime(); }
-  Result<void> setModificationTime(FileTime time) override {
-    if (auto e = files_.fault("setModificationTime", path_)) return *e;
-    return inner_->setModificationTime(time);
-  }
-  Result<void> close() override {
-    if (auto e = files_.fault("close", path_)) return *e;
-    return inner_->close();
-  }
-
- private:
-  const FaultyFileSystem& files_;
-  std::unique_ptr<WritableFile> inner_;
   std::string path_;
 };
 
@@ -63,6 +41,11 @@ FileTime CoarseFileSystem::kept(FileTime t) const {
   const std::int64_t ns = t.seconds * kBillion + t.nanoseconds;
   const std::int64_t rounded = ns - ns % granularity_;
   return FileTime{rounded / kBillion, rounded % kBillion};
+}
+
+std::optional<Error> CoarseFileSystem::fault(const char* operation, const std::string& path) const {
+  if (failing != operation) return std::nullopt;
+  return errorFromErrno(EIO, operation, path);
 }
 
 Result<std::unique_ptr<WritableFile>> CoarseFileSystem::createNew(const std::string& path) {
@@ -78,6 +61,7 @@ Result<std::optional<FileTime>> CoarseFileSystem::modificationTime(const std::st
 }
 
 Result<void> CoarseFileSystem::rename(const std::string& from, const std::string& to) {
+  if (auto e = fault("rename", to)) return *e;
   auto node = entries.extract(from);
   if (node.empty()) return errorFromErrno(ENOENT, "rename", from);
   entries.erase(to);
@@ -91,31 +75,9 @@ Result<void> CoarseFileSystem::remove(const std::string& path) {
   return {};
 }
 
-std::optional<Error> FaultyFileSystem::fault(const char* operation, const std::string& path) const {
-  if (failing_ != operation) return std::nullopt;
-  return errorFromErrno(EIO, operation, path);
-}
-
-Result<std::unique_ptr<WritableFile>> FaultyFileSystem::createNew(const std::string& path) {
-  if (auto e = fault("createNew", path)) return *e;
-  Result<std::unique_ptr<WritableFile>> file = inner_.createNew(path);
-  if (!file) return file;
-  return std::unique_ptr<WritableFile>(
-      std::make_unique<FaultyFile>(*this, std::move(file).value(), path));
-}
-Result<std::optional<FileTime>> FaultyFileSystem::modificationTime(const std::string& path) {
-  return inner_.modificationTime(path);
-}
-Result<void> FaultyFileSystem::rename(const std::string& from, const std::string& to) {
-  if (auto e = fault("rename", to)) return *e;
-  return inner_.rename(from, to);
-}
-Result<void> FaultyFileSystem::remove(const std::string& path) {
-  return inner_.remove(path);
-}
-Result<void> FaultyFileSystem::syncFolder(const std::string& path) {
+Result<void> CoarseFileSystem::syncFolder(const std::string& path) {
   if (auto e = fault("syncFolder", path)) return *e;
-  return inner_.syncFolder(path);
+  return {};
 }
 
 }  // namespace tessvik

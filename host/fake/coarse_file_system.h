@@ -1,5 +1,5 @@
-// In-memory file systems for writers, for tests: one whose dates are coarse
-// and whose clock stands still, and a wrapper that makes one call fail.
+// An in-memory file system for writers, for tests: its dates are coarse, its
+// clock stands still, and one operation can be made to fail.
 #pragma once
 
 #include <cstdint>
@@ -24,25 +24,12 @@ class CoarseFileSystem : public WritableFileSystem {
   };
   std::map<std::string, Entry> entries;  // by path
   FileTime clock{1'700'000'001, 123'456'789};
+  // The operation that fails with EIO: "write", "sync", "close",
+  // "setModificationTime" (of a file), "rename", "syncFolder"; "" for none.
+  std::string failing;
 
   FileTime kept(FileTime t) const;
-
-  Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
-  Result<std::optional<FileTime>> modificationTime(const std::string& path) override;
-  Result<void> rename(const std::string& from, const std::string& to) override;
-  Result<void> remove(const std::string& path) override;
-  Result<void> syncFolder(const std::string&) override { return {}; }
-
- private:
-  std::int64_t granularity_;
-};
-
-// Passes every call on to `inner`, except the call named `failing` ("write",
-// "sync", "close", "rename", "syncFolder"…), which fails with EIO.
-class FaultyFileSystem : public WritableFileSystem {
- public:
-  FaultyFileSystem(WritableFileSystem& inner, std::string failing)
-      : inner_(inner), failing_(std::move(failing)) {}
+  std::optional<Error> fault(const char* operation, const std::string& path) const;
 
   Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
   Result<std::optional<FileTime>> modificationTime(const std::string& path) override;
@@ -50,12 +37,8 @@ class FaultyFileSystem : public WritableFileSystem {
   Result<void> remove(const std::string& path) override;
   Result<void> syncFolder(const std::string& path) override;
 
-  // EIO if `operation` is the failing one.
-  std::optional<Error> fault(const char* operation, const std::string& path) const;
-
  private:
-  WritableFileSystem& inner_;
-  std::string failing_;
+  std::int64_t granularity_;
 };
 
 }  // namespace tessvik
