@@ -218,7 +218,7 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
     return inputError("l'élément « " + std::string(relativePath) +
                       " » n'aurait jamais de pastille : " + *problem);
   }
-  if (open_->failed || !open_->file) return inputError("l'écriture a déjà échoué");
+  if (Result<void> usable = stillOpen(); !usable) return usable;
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.
   out += count_ == 0 ? "\n" : ",\n";
@@ -230,6 +230,12 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
   return {};
 }
 
+Result<void> BadgeFileWriter::stillOpen() const {
+  if (!open_ || !open_->file) return inputError("le fichier d'état est déjà écrit ou abandonné");
+  if (open_->failed) return inputError("l'écriture du fichier d'état a déjà échoué");
+  return {};
+}
+
 Result<void> BadgeFileWriter::flush() {
   Result<void> written = open_->file->write(open_->buffer);
   open_->buffer.clear();
@@ -238,7 +244,7 @@ Result<void> BadgeFileWriter::flush() {
 }
 
 Result<FileTime> BadgeFileWriter::commit() {
-  if (!open_ || !open_->file || open_->failed) return inputError("l'écriture a déjà échoué");
+  if (Result<void> usable = stillOpen(); !usable) return usable.error();
   // Whatever fails from here, the destructor removes the temporary file.
   Open& open = *open_;
   open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";

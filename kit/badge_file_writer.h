@@ -102,6 +102,8 @@ class BadgeFileWriter {
   struct Open;
   explicit BadgeFileWriter(std::unique_ptr<Open> open);
   Result<void> flush();
+  // An error once the writer is committed, abandoned, failed or moved from.
+  Result<void> stillOpen() const;
 
   std::unique_ptr<Open> open_;
   std::size_t count_ = 0;
