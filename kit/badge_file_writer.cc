@@ -3,8 +3,8 @@
 #include <simdjson.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
-#include <atomic>
 #include <cerrno>
 #include <cstdint>
 
@@ -108,11 +108,12 @@ Result<FileTime> dateAfter(WritableFile& file, FileTime old, FileTime now) {
       "fichier passerait inaperçu");
 }
 
-std::string temporaryName(std::string_view name, int attempt) {
-  static std::atomic<unsigned> counter{0};
-  // A leading "." and a ".tmp" suffix: the name fails the extension's test.
+// A leading "." and a ".tmp" suffix: the name fails the extension's test.
+// `writer` tells apart the writers of one process; a name left by a process
+// that died with the same number is met as EEXIST and another is tried.
+std::string temporaryName(std::string_view name, const void* writer, int attempt) {
   return "." + std::string(name) + "." + std::to_string(::getpid()) + "-" +
-         std::to_string(counter++) + (attempt > 0 ? "-" + std::to_string(attempt) : "") + ".tmp";
+         std::to_string(reinterpret_cast<std::uintptr_t>(writer) + attempt) + ".tmp";
 }
 
 }  // namespace
@@ -179,13 +180,12 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
   while (open->folder.size() > 1 && open->folder.back() == '/') open->folder.pop_back();
   open->target = open->folder + "/" + name;
   for (int attempt = 0;; ++attempt) {
-    open->temporary = open->folder + "/" + temporaryName(name, attempt);
+    open->temporary = open->folder + "/" + temporaryName(name, open.get(), attempt);
     Result<std::unique_ptr<WritableFile>> created = files.createNew(open->temporary);
     if (created) {
       open->file = std::move(created).value();
       break;
     }
-    // A temporary file left by a process that died with the same number.
     if (created.error().code != EEXIST || attempt == 9) return created.error();
   }
   open->buffer.reserve(kChunk + 4096);
