@@ -66,12 +66,17 @@ TEST_F(BadgesTest, CheckWarnsOnceForEachThingThatCanNeverShow) {
 }
 
 TEST_F(BadgesTest, CheckGivesTheExtensionsErrorAndWhereItIs) {
-  const CheckReport report = checkFile(
-      files_, put("badges.json",
-                  "{\"root\":\"/Sync\",\"files\":{\n\"a\":\"synced\",\n\"\u00e9\u00e9\": 3}}"));
-  EXPECT_EQ(report.error,
-            "état illisible (badges.json) : la valeur de « \u00e9\u00e9 » dans « files » "
-            "n'est pas une chaîne (ligne 3, colonne 7)");
+  EXPECT_EQ(checkFile(files_, put("badges.json",
+                                  "{\"root\":\"/Sync\",\"files\":{\n\"a\":\"synced\",\n"
+                                  "\"\u00e9\u00e9\": 3}}"))
+                .error,
+            "état illisible (badges.json) : la valeur de « \u00e9\u00e9 » dans « files » n'est pas "
+            "une chaîne (ligne 3, colonne 7)");
+  // Bad UTF-8 stops the parser before it can say where: the line is found apart.
+  EXPECT_EQ(
+      checkFile(files_, put("badges.json", "{\"root\":\"/Sync\",\n\"files\":{\"\xe9\":\"\"}}"))
+          .error,
+      "état illisible (badges.json) : le contenu n'est pas de l'UTF-8 valide (ligne 2)");
 }
 
 TEST_F(BadgesTest, ExplainSaysWhatTheFinderShowsOrWhyNothing) {

@@ -92,8 +92,11 @@ CheckReport checkFile(FileSystem& files, const std::string& path) {
     std::string message =
         formatLogMessage(messages::kUnreadableState, {name, decoded.error().description});
     if (read) {
+      const Places places(content);
       if (std::optional<std::size_t> at = readLayout(content).problem) {
-        message += describePlace(Places(content).of(*at));
+        message += describePlace(places.of(*at));
+      } else if (std::optional<std::size_t> line = places.lineOfBadUtf8()) {
+        message += " (ligne " + std::to_string(*line) + ")";
       }
     }
     report.error = std::move(message);

@@ -16,10 +16,11 @@ class Walk {
 
   WrittenLayout run() {
     od::object top;
-    if (parser_.iterate(padded_).get(document_) != SUCCESS ||
-        document_.get_object().get(top) != SUCCESS) {
-      return failed();
-    }
+    // Errors found before the walk (bad UTF-8, an unclosed string) have no
+    // place that the parser can give.
+    if (parser_.iterate(padded_).get(document_) != SUCCESS) return std::move(layout_);
+    started_ = true;
+    if (document_.get_object().get(top) != SUCCESS) return failed();
     for (auto member : top) {
       od::field field;
       std::string_view key;
@@ -58,7 +59,10 @@ class Walk {
 
   WrittenLayout failed() {
     const char* at = nullptr;
-    if (document_.current_location().get(at) == SUCCESS) layout_.problem = offsetOf(at);
+    if (started_ && document_.current_location().get(at) == SUCCESS && at >= padded_.data() &&
+        at < padded_.data() + padded_.size()) {
+      layout_.problem = offsetOf(at);
+    }
     return std::move(layout_);
   }
 
@@ -95,6 +99,7 @@ class Walk {
   od::parser parser_;
   od::document document_;
   WrittenLayout layout_;
+  bool started_ = false;
 };
 
 }  // namespace
@@ -115,6 +120,22 @@ Place Places::of(std::size_t offset) const {
     if ((static_cast<unsigned char>(bytes_[i]) & 0xC0) != 0x80) ++place.column;
   }
   return place;
+}
+
+std::optional<std::size_t> Places::lineOfBadUtf8() const {
+  const auto valid = [&](std::size_t end) { return simdjson::validate_utf8(bytes_.data(), end); };
+  if (valid(bytes_.size())) return std::nullopt;
+  // A prefix that ends where a line begins cuts no character in two: such
+  // prefixes are valid up to the line that holds the first bad byte. The
+  // bytes before line `good` + 1 are valid, those before line `bad` + 1 (or
+  // all of them) are not.
+  std::size_t good = 0;
+  std::size_t bad = lineStarts_.size();
+  while (good + 1 < bad) {
+    const std::size_t mid = (good + bad) / 2;
+    (valid(lineStarts_[mid]) ? good : bad) = mid;
+  }
+  return good + 1;
 }
 
 std::string describePlace(Place place) {

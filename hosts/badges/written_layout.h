@@ -23,6 +23,9 @@ class Places {
   explicit Places(std::string_view bytes);
   // The place of byte `offset`.
   Place of(std::size_t offset) const;
+  // The line of the first byte that is not UTF-8, if any: the parser says
+  // only that there is one.
+  std::optional<std::size_t> lineOfBadUtf8() const;
 
  private:
   std::string_view bytes_;
