@@ -152,6 +152,14 @@ struct BadgeFileWriter::Open {
   std::unique_ptr<WritableFile> file;
   std::string buffer;
   bool failed = false;
+
+  // A write not committed (abandoned, failed, or a writer moved over) leaves
+  // nothing behind.
+  ~Open() {
+    if (!file) return;
+    file.reset();
+    (void)files->remove(temporary);
+  }
 };
 
 Result<BadgeFileWriter> BadgeFileWriter::begin(std::string stateFolder, std::string name,
@@ -199,11 +207,7 @@ BadgeFileWriter::BadgeFileWriter(std::unique_ptr<Open> open) : open_(std::move(o
 BadgeFileWriter::BadgeFileWriter(BadgeFileWriter&&) noexcept = default;
 BadgeFileWriter& BadgeFileWriter::operator=(BadgeFileWriter&&) noexcept = default;
 
-BadgeFileWriter::~BadgeFileWriter() {
-  if (!open_ || !open_->file) return;
-  open_->file.reset();
-  (void)open_->files->remove(open_->temporary);
-}
+BadgeFileWriter::~BadgeFileWriter() = default;
 
 Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_view status) {
   if (!isUtf8(relativePath)) {
