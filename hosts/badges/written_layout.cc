@@ -10,6 +10,8 @@ namespace {
 namespace od = simdjson::ondemand;
 using simdjson::SUCCESS;
 
+constexpr int kMaxDepth = static_cast<int>(simdjson::DEFAULT_MAX_DEPTH) - 2;
+
 class Walk {
  public:
   explicit Walk(std::string_view bytes) : padded_(bytes) {}
@@ -26,14 +28,14 @@ class Walk {
       std::string_view key;
       if (std::move(member).get(field) || field.unescaped_key().get(key)) return failed();
       if (key != "files") {
-        if (!skip(field.value())) return failed();
+        if (!skip(field.value(), 2)) return failed();
         continue;
       }
       // A member named twice counts as written last.
       layout_.items.clear();
       od::object files;
       if (field.value().get_object().get(files) != SUCCESS) {
-        if (!skip(field.value())) return failed();
+        if (!skip(field.value(), 2)) return failed();
         continue;
       }
       for (auto entry : files) {
@@ -67,7 +69,10 @@ class Walk {
   }
 
   // Reads a value we do not use through, so that an error in it is met.
-  bool skip(od::value value) {
+  // `depth` counts the top-level object as 1; the parser must not be led
+  // deeper than it may go (the decoder refuses such files anyway).
+  bool skip(od::value value, int depth) {
+    if (depth >= kMaxDepth) return false;
     od::json_type type;
     if (value.type().get(type)) return false;
     if (type == od::json_type::object) {
@@ -77,14 +82,14 @@ class Walk {
         od::field field;
         std::string_view key;
         if (std::move(member).get(field) || field.unescaped_key().get(key)) return false;
-        if (!skip(field.value())) return false;
+        if (!skip(field.value(), depth + 1)) return false;
       }
     } else if (type == od::json_type::array) {
       od::array array;
       if (value.get_array().get(array)) return false;
       for (auto element : array) {
         od::value item;
-        if (std::move(element).get(item) || !skip(item)) return false;
+        if (std::move(element).get(item) || !skip(item, depth + 1)) return false;
       }
     } else if (type == od::json_type::string) {
       std::string_view s;
