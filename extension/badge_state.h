@@ -48,6 +48,19 @@ class BadgeState {
   // until the next reload. Touches no file.
   std::optional<std::string_view> badgeIdentifierFor(const FileUrl& item) const;
 
+  // Where the answer for `item` comes from, to explain it: the badge state
+  // file whose root holds the item (the deepest, as above), that root as the
+  // file wrote it, the item's path relative to it (in NFC; empty for the root
+  // itself) and the file's statuses. Nothing for an item outside every root.
+  // Touches no file.
+  struct Match {
+    std::string fileName;
+    std::string root;
+    std::string relativePath;
+    std::shared_ptr<const StatusTable> statuses;
+  };
+  std::optional<Match> matchFor(const FileUrl& item) const;
+
  private:
   // What was read from one badge state file. A value: copying it shares the
   // table, which never changes while anything holds it.

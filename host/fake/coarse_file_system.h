@@ -1,0 +1,44 @@
+// An in-memory file system for writers, for tests: its dates are coarse, its
+// clock stands still, and one operation can be made to fail.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "host/writable_file_system.h"
+
+namespace tessvik {
+
+// Keeps every date rounded down to a multiple of `granularity` nanoseconds,
+// as a file system that keeps whole seconds (1e9) or FAT (2e9) does. Its
+// clock moves only when a test moves it, so every rewrite falls within the
+// granularity. Folders are implicit: any path can hold a file.
+class CoarseFileSystem : public WritableFileSystem {
+ public:
+  explicit CoarseFileSystem(std::int64_t granularity) : granularity_(granularity) {}
+
+  struct Entry {
+    std::string content;
+    FileTime modified;
+  };
+  std::map<std::string, Entry> entries;  // by path
+  FileTime clock{1'700'000'001, 123'456'789};
+  // The operation that fails with EIO: "write", "sync", "close",
+  // "setModificationTime" (of a file), "rename", "syncFolder"; "" for none.
+  std::string failing;
+
+  FileTime kept(FileTime t) const;
+  std::optional<Error> fault(const char* operation, const std::string& path) const;
+
+  Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
+  Result<std::optional<FileTime>> modificationTime(const std::string& path) override;
+  Result<void> rename(const std::string& from, const std::string& to) override;
+  Result<void> remove(const std::string& path) override;
+  Result<void> syncFolder(const std::string& path) override;
+
+ private:
+  std::int64_t granularity_;
+};
+
+}  // namespace tessvik

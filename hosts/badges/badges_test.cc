@@ -1,0 +1,128 @@
+// tessvik-badges' check, explain and write, on real files in a scratch folder.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "host/posix/posix_file_system.h"
+#include "host/posix/posix_writable_file_system.h"
+#include "hosts/badges/check.h"
+#include "hosts/badges/explain.h"
+#include "hosts/badges/write_command.h"
+
+namespace tessvik::badges {
+namespace {
+
+class BadgesTest : public ::testing::Test {
+ protected:
+  BadgesTest() {
+    char pattern[] = "/tmp/tessvik-badges-XXXXXX";
+    dir_ = ::mkdtemp(pattern);
+  }
+  ~BadgesTest() override { std::filesystem::remove_all(dir_); }
+
+  std::string put(const std::string& name, const std::string& content) {
+    std::ofstream(dir_ + "/" + name) << content;
+    return dir_ + "/" + name;
+  }
+  static void expectHas(const std::string& text, const std::string& part) {
+    EXPECT_NE(text.find(part), std::string::npos) << text << "\n  lacks: " << part;
+  }
+
+  PosixFileSystem files_;
+  std::string dir_;
+};
+
+TEST_F(BadgesTest, CheckWarnsOnceForEachThingThatCanNeverShow) {
+  const struct {
+    const char* name;
+    std::string files;
+    const char* warning;
+  } cases[] = {
+      {"badges.json", R"("a":"synced",
+"/b":"synced")",
+       "ligne 2, colonne 1 : la clé « /b » n'aura jamais de pastille : elle commence"},
+      {"badges.json", R"("a/../b":"synced")", "contient un composant « .. »"},
+      {"badges.json", R"("a":"fini","b":"fini")", "le statut « fini » (2 élément(s)) n'est pas"},
+      {"badges.json", "\"caf\u00e9\":\"synced\",\n\"cafe\u0301\":\"error\"",
+       "ligne 2, colonne 1 : la clé « cafe\u0301 » redit la clé « caf\u00e9 » (ligne 1)"},
+      {"Badges.json", R"("a":"synced")", "le nom « Badges.json » n'est pas lu"},
+      {"badges.json", "", "la racine « Sync » ne contient rien"},
+  };
+  for (const auto& c : cases) {
+    const std::string root = c.files.empty() ? "Sync" : "/Sync";
+    const CheckReport report =
+        checkFile(files_, put(c.name, "{\"root\":\"" + root + "\",\"files\":{" + c.files + "}}"));
+    ASSERT_FALSE(report.error) << *report.error;
+    EXPECT_EQ(report.root, root);
+    ASSERT_EQ(report.warnings.size(), 1u) << c.warning;
+    expectHas(report.warnings[0], c.warning);
+  }
+  const CheckReport clean = checkFile(files_, put("badges.json", R"({"root":"/Sync","files":{
+"a":"synced","b":"","c":"error"}})"));
+  EXPECT_EQ(clean.count, 3u);
+  EXPECT_TRUE(clean.warnings.empty());
+}
+
+TEST_F(BadgesTest, CheckGivesTheExtensionsErrorAndWhereItIs) {
+  EXPECT_EQ(checkFile(files_, put("badges.json",
+                                  "{\"root\":\"/Sync\",\"files\":{\n\"a\":\"synced\",\n"
+                                  "\"\u00e9\u00e9\": 3}}"))
+                .error,
+            "état illisible (badges.json) : la valeur de « \u00e9\u00e9 » dans « files » n'est pas "
+            "une chaîne (ligne 3, colonne 7)");
+  // Bad UTF-8 stops the parser before it can say where: the line is found apart.
+  EXPECT_EQ(
+      checkFile(files_, put("badges.json", "{\"root\":\"/Sync\",\n\"files\":{\"\xe9\":\"\"}}"))
+          .error,
+      "état illisible (badges.json) : le contenu n'est pas de l'UTF-8 valide (ligne 2)");
+}
+
+TEST_F(BadgesTest, ExplainSaysWhatTheFinderShowsOrWhyNothing) {
+  put("badges.json", R"({"root":"/Sync/","files":{"a/b.txt":"syncing","/c":"synced",
+    "d":"fini","e":"","Sub":"synced"}})");
+  put("badges-sub.json", R"({"root":"/Sync/Sub","files":{"f":"conflict"}})");
+  put("badges-x.json", "pas du JSON");
+  const struct {
+    const char* item;
+    const char* last;
+  } cases[] = {
+      {"/Sync/a/b.txt", "le Finder affiche la pastille « Synchronisation en cours »"},
+      {"/Sync/Sub/f", "le Finder affiche la pastille « Conflit à régler »"},
+      {"/Sync/d", "le Finder n'affiche rien : « fini » n'est pas une pastille"},
+      {"/Sync/e", "le Finder n'affiche aucune pastille (statut vide)"},
+      {"/Sync/Sub", "aucune pastille : c'est la racine elle-même"},
+      {"/Sync2/a", "aucune pastille : « /Sync2/a » n'est sous aucun dossier synchronisé"},
+      {"/Sync/z", "aucune pastille : la clé n'est pas listée dans badges.json"},
+      {"/Sync/c", "la clé « /c » avec un « / » de trop"},
+  };
+  for (const auto& c : cases) {
+    const std::vector<std::string> lines = explainItem(files_, dir_, c.item);
+    ASSERT_GE(lines.size(), 3u);
+    expectHas(lines[0], "journal de l'extension : état illisible (badges-x.json)");
+    expectHas(lines.back(), c.last);
+  }
+}
+
+TEST_F(BadgesTest, WriteTakesLinesOrABadgeStateFile) {
+  PosixWritableFileSystem files;
+  WriteRequest request{dir_, "badges.json", "/Sync"};
+  ASSERT_TRUE(writeBadgeFile(files, request, "synced a b.txt\r\n\n\tvide\nerror c\n"));
+  CheckReport report = checkFile(files_, dir_ + "/badges.json");
+  EXPECT_EQ(report.count, 3u);
+  request.root.reset();
+  ASSERT_TRUE(writeBadgeFile(files, request, R"({"root":"/Autre","files":{"x":"synced"}})"));
+  report = checkFile(files_, dir_ + "/badges.json");
+  EXPECT_EQ(report.root, "/Autre");
+  EXPECT_EQ(report.count, 1u);
+  // Lines need a root; a refused item leaves the old file whole.
+  EXPECT_FALSE(writeBadgeFile(files, request, "synced a\n"));
+  request.root = "/Sync";
+  EXPECT_FALSE(writeBadgeFile(files, request, "synced a\nsynced /b\n"));
+  EXPECT_EQ(checkFile(files_, dir_ + "/badges.json").root, "/Autre");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_), {}), 1);
+}
+
+}  // namespace
+}  // namespace tessvik::badges

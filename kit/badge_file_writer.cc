@@ -1,0 +1,275 @@
+#include "kit/badge_file_writer.h"
+
+#include <simdjson.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdint>
+
+#include "host/posix/posix_writable_file_system.h"
+
+namespace tessvik::kit {
+namespace {
+
+// Bytes gathered before one write(2): large enough that the system call
+// costs nothing beside the copy.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+constexpr std::int64_t kBillion = 1'000'000'000;
+
+// Control characters, '"' and '\\' must be escaped in a JSON string; every
+// other byte, UTF-8 included, is written as it is.
+constexpr std::array<bool, 256> kNeedsEscape = [] {
+  std::array<bool, 256> table{};
+  for (int c = 0; c < 0x20; ++c) table[c] = true;
+  table['"'] = table['\\'] = true;
+  return table;
+}();
+
+void appendJsonString(std::string& out, std::string_view s) {
+  out += '"';
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    const auto c = static_cast<unsigned char>(s[i]);
+    if (!kNeedsEscape[c]) continue;
+    out.append(s.data() + start, i - start);
+    start = i + 1;
+    switch (c) {
+      case '"':
+        out += "\\\"";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\t':
+        out += "\\t";
+        break;
+      case '\b':
+        out += "\\b";
+        break;
+      case '\f':
+        out += "\\f";
+        break;
+      default: {
+        static constexpr char kHex[] = "0123456789abcdef";
+        const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
+        out.append(escaped, sizeof escaped);
+      }
+    }
+  }
+  out.append(s.data() + start, s.size() - start);
+  out += '"';
+}
+
+bool isUtf8(std::string_view s) {
+  return simdjson::validate_utf8(s.data(), s.size());
+}
+
+FileTime plus(FileTime t, std::int64_t nanoseconds) {
+  t.nanoseconds += nanoseconds;
+  t.seconds += t.nanoseconds / kBillion;
+  t.nanoseconds %= kBillion;
+  return t;
+}
+
+// The finest step that `t` suggests the file system keeps: a date with its
+// last n digits of nanoseconds zero may come from a file system that keeps
+// only 10^n nanoseconds (whole seconds when they are all zero).
+std::int64_t stepSuggestedBy(FileTime t) {
+  std::int64_t step = 1;
+  while (step < kBillion && t.nanoseconds % (step * 10) == 0) step *= 10;
+  return step;
+}
+
+// Sets the date of `file`, whose date is `now`, to the first date after `old`
+// that the file system keeps: the old date plus the finest step that the two
+// dates suggest, then coarser steps while the file system rounds the date
+// back, up to FAT's two seconds. Returns the date it keeps.
+Result<FileTime> dateAfter(WritableFile& file, FileTime old, FileTime now) {
+  std::int64_t step = std::min(stepSuggestedBy(old), stepSuggestedBy(now));
+  for (;;) {
+    if (Result<void> set = file.setModificationTime(plus(old, step)); !set) return set.error();
+    Result<FileTime> kept = file.modificationTime();
+    if (!kept) return kept.error();
+    if (kept.value() > old) return kept.value();
+    if (step >= 2 * kBillion) break;
+    step = step == kBillion ? 2 * kBillion : step * 10;
+  }
+  return inputError(
+      "le système de fichiers garde la date du fichier précédent : le nouveau "
+      "fichier passerait inaperçu");
+}
+
+// A leading "." and a ".tmp" suffix: the name fails the extension's test.
+// `writer` tells apart the writers of one process; a name left by a process
+// that died with the same number is met as EEXIST and another is tried.
+std::string temporaryName(std::string_view name, const void* writer, int attempt) {
+  return "." + std::string(name) + "." + std::to_string(::getpid()) + "-" +
+         std::to_string(reinterpret_cast<std::uintptr_t>(writer) + attempt) + ".tmp";
+}
+
+}  // namespace
+
+std::optional<std::string> keyProblem(std::string_view key) {
+  if (key.empty()) return std::nullopt;
+  if (key.front() == '/') return "elle commence par « / »";
+  if (key.back() == '/') return "elle finit par « / »";
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t slash = key.find('/', start);
+    const std::string_view part = key.substr(start, slash - start);
+    if (part.empty()) return "elle contient « // »";
+    if (part == "." || part == "..")
+      return "elle contient un composant « " + std::string(part) + " »";
+    if (slash == std::string_view::npos) return std::nullopt;
+    start = slash + 1;
+  }
+}
+
+std::optional<std::string> rootProblem(std::string_view root) {
+  if (root.empty() || root.front() != '/') return "ce n'est pas un chemin absolu";
+  return std::nullopt;
+}
+
+bool isBadgeStateFileName(std::string_view name) {
+  return name.starts_with("badges") && name.ends_with(".json");
+}
+
+struct BadgeFileWriter::Open {
+  std::unique_ptr<WritableFileSystem> owned;  // the real file system, when none was given
+  WritableFileSystem* files = nullptr;
+  std::string folder;
+  std::string target;
+  std::string temporary;
+  std::unique_ptr<WritableFile> file;
+  std::string buffer;
+  bool failed = false;
+
+  // A write not committed (abandoned, failed, or a writer moved over) leaves
+  // nothing behind.
+  ~Open() {
+    if (!file) return;
+    file.reset();
+    (void)files->remove(temporary);
+  }
+};
+
+Result<BadgeFileWriter> BadgeFileWriter::begin(std::string stateFolder, std::string name,
+                                               std::string_view root) {
+  auto files = std::make_unique<PosixWritableFileSystem>();
+  WritableFileSystem& real = *files;
+  Result<BadgeFileWriter> writer = begin(real, std::move(stateFolder), std::move(name), root);
+  if (writer) writer.value().open_->owned = std::move(files);
+  return writer;
+}
+
+Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::string stateFolder,
+                                               std::string name, std::string_view root) {
+  if (!isBadgeStateFileName(name) || name.find('/') != std::string::npos) {
+    return inputError("le nom « " + name +
+                      " » ne sera pas lu : il doit commencer par « badges » et finir par "
+                      "« .json »");
+  }
+  if (!isUtf8(root)) return inputError("la racine n'est pas de l'UTF-8 valide");
+  if (std::optional<std::string> problem = rootProblem(root)) {
+    return inputError("la racine « " + std::string(root) + " » ne convient pas : " + *problem);
+  }
+  auto open = std::make_unique<Open>();
+  open->files = &files;
+  open->folder = std::move(stateFolder);
+  while (open->folder.size() > 1 && open->folder.back() == '/') open->folder.pop_back();
+  open->target = open->folder + "/" + name;
+  for (int attempt = 0;; ++attempt) {
+    open->temporary = open->folder + "/" + temporaryName(name, open.get(), attempt);
+    Result<std::unique_ptr<WritableFile>> created = files.createNew(open->temporary);
+    if (created) {
+      open->file = std::move(created).value();
+      break;
+    }
+    if (created.error().code != EEXIST || attempt == 9) return created.error();
+  }
+  open->buffer.reserve(kChunk + 4096);
+  open->buffer += "{\"root\":";
+  appendJsonString(open->buffer, root);
+  open->buffer += ",\"files\":{";
+  return BadgeFileWriter(std::move(open));
+}
+
+BadgeFileWriter::BadgeFileWriter(std::unique_ptr<Open> open) : open_(std::move(open)) {}
+BadgeFileWriter::BadgeFileWriter(BadgeFileWriter&&) noexcept = default;
+BadgeFileWriter& BadgeFileWriter::operator=(BadgeFileWriter&&) noexcept = default;
+
+BadgeFileWriter::~BadgeFileWriter() = default;
+
+Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_view status) {
+  if (!isUtf8(relativePath)) {
+    return inputError("l'élément n° " + std::to_string(count_ + 1) +
+                      " : le chemin n'est pas de l'UTF-8 valide");
+  }
+  if (!isUtf8(status)) {
+    return inputError("l'élément « " + std::string(relativePath) +
+                      " » : le statut n'est pas de l'UTF-8 valide");
+  }
+  if (std::optional<std::string> problem = keyProblem(relativePath)) {
+    return inputError("l'élément « " + std::string(relativePath) +
+                      " » n'aurait jamais de pastille : " + *problem);
+  }
+  if (Result<void> usable = stillOpen(); !usable) return usable;
+  std::string& out = open_->buffer;
+  // One item per line: a diff, or an error's line number, then points at it.
+  out += count_ == 0 ? "\n" : ",\n";
+  appendJsonString(out, relativePath);
+  out += ':';
+  appendJsonString(out, status);
+  ++count_;
+  if (out.size() >= kChunk) return flush();
+  return {};
+}
+
+Result<void> BadgeFileWriter::stillOpen() const {
+  if (!open_ || !open_->file) return inputError("le fichier d'état est déjà écrit ou abandonné");
+  if (open_->failed) return inputError("l'écriture du fichier d'état a déjà échoué");
+  return {};
+}
+
+Result<void> BadgeFileWriter::flush() {
+  Result<void> written = open_->file->write(open_->buffer);
+  open_->buffer.clear();
+  if (!written) open_->failed = true;
+  return written;
+}
+
+Result<FileTime> BadgeFileWriter::commit() {
+  if (Result<void> usable = stillOpen(); !usable) return usable.error();
+  // Whatever fails from here, the destructor removes the temporary file.
+  Open& open = *open_;
+  open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";
+  if (Result<void> written = flush(); !written) return written.error();
+
+  Result<FileTime> date = open.file->modificationTime();
+  if (!date) return date.error();
+  Result<std::optional<FileTime>> old = open.files->modificationTime(open.target);
+  if (!old) return old.error();
+  if (old.value() && date.value() <= *old.value()) {
+    date = dateAfter(*open.file, *old.value(), date.value());
+    if (!date) return date.error();
+  }
+  if (Result<void> synced = open.file->sync(); !synced) return synced.error();
+  if (Result<void> closed = open.file->close(); !closed) return closed.error();
+  if (Result<void> renamed = open.files->rename(open.temporary, open.target); !renamed) {
+    return renamed.error();
+  }
+  open.file.reset();  // renamed: nothing left to remove
+  if (Result<void> synced = open.files->syncFolder(open.folder); !synced) return synced.error();
+  return date.value();
+}
+
+}  // namespace tessvik::kit

@@ -1,0 +1,112 @@
+// Writing badge state files, for the sync client.
+//
+// The extension polls its state folder once a second and reads a badge
+// state file again only when the file's modification date has moved. A
+// writer must therefore (1) never let it see half a file, and (2) never
+// leave two versions of a file with the same date. BadgeFileWriter does
+// both:
+//
+//   - the content goes to a temporary file beside the target, under a name
+//     that the extension ignores (".badges.json.<pid>-<n>.tmp"); it is
+//     flushed to disk (fsync), renamed over the target, and the folder is
+//     flushed. A reader sees the old file or the new one, never a mix; a
+//     writer that fails or dies before the rename leaves the old file whole
+//     (and at worst a temporary file that nothing reads);
+//   - the new file's date is later than the old file's. Where the file
+//     system would give it the same date or an earlier one (a rewrite within
+//     its date granularity: jiffies on ext4, one second on some file
+//     systems, two on FAT), the date is set to the old one plus the smallest
+//     step that the file system keeps, found from the dates it returns and
+//     read back to be sure. Dates then never repeat, even across rewrites
+//     that the extension missed.
+//
+// Example:
+//
+//   using namespace tessvik;
+//   Result<kit::BadgeFileWriter> writer = kit::BadgeFileWriter::begin(
+//       "/Users/u/Library/Application Support/tessvik", "badges.json", "/Users/u/Sync");
+//   if (!writer) return report(writer.error().description);
+//   for (const Item& item : items) {
+//     if (Result<void> added = writer.value().add(item.path, item.status); !added) ...
+//   }
+//   Result<FileTime> written = writer.value().commit();
+//
+// Errors are tessvik::Error values (base/error.h) whose `description` is a
+// French text fit to show a user. Nothing throws but std::bad_alloc.
+// Link Tessvik::kit (find_package(TessvikKit)).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "base/error.h"
+#include "host/file_system.h"
+#include "host/writable_file_system.h"
+
+namespace tessvik::kit {
+
+// Why an item keyed `key` (a relative path in "files") could never get a
+// badge, in French ("elle commence par « / »"), or nothing when it can. A key
+// has no "/" at either end, no empty, "." or ".." component; "" is the root.
+std::optional<std::string> keyProblem(std::string_view key);
+
+// Why `root` cannot be a synced root, in French, or nothing: it must be an
+// absolute path.
+std::optional<std::string> rootProblem(std::string_view root);
+
+// Whether the extension reads a state folder entry called `name`: it begins
+// with "badges" and ends with ".json", case included (as in state/).
+bool isBadgeStateFileName(std::string_view name);
+
+// One badge state file being written. Move-only. Destroying it before
+// commit() abandons the write: the temporary file is removed and the old
+// file stays. Not thread-safe: one thread per writer.
+class BadgeFileWriter {
+ public:
+  // Starts the file `name` in `stateFolder` (which must exist) for the synced
+  // folder `root`, on the real file system. Fails if `name` does not pass
+  // the extension's name test, if `root` is not absolute or not UTF-8, or if
+  // the temporary file cannot be created.
+  static Result<BadgeFileWriter> begin(std::string stateFolder, std::string name,
+                                       std::string_view root);
+  // The same on `files`, which must outlive the writer.
+  static Result<BadgeFileWriter> begin(WritableFileSystem& files, std::string stateFolder,
+                                       std::string name, std::string_view root);
+
+  BadgeFileWriter(BadgeFileWriter&&) noexcept;
+  BadgeFileWriter& operator=(BadgeFileWriter&&) noexcept;
+  ~BadgeFileWriter();
+
+  // Adds the item at `relativePath` under the root with `status` ("synced",
+  // "syncing", "conflict", "error", "" for no badge; any other text is passed
+  // on to the Finder unchanged). Both are escaped as JSON needs. Fails,
+  // adding nothing, when either is not valid UTF-8 or the key could never
+  // get a badge (keyProblem); fails when the write to disk fails, after
+  // which only the destructor is of use. Items are written in the order
+  // given; an item added twice counts as added last.
+  Result<void> add(std::string_view relativePath, std::string_view status);
+
+  // The number of items added.
+  std::size_t count() const { return count_; }
+
+  // Finishes the file, dates it after the old one, flushes it, renames it
+  // over the target and flushes the folder. Returns the new file's date. On
+  // failure the old file is as it was and the temporary file is removed.
+  // Call once.
+  Result<FileTime> commit();
+
+ private:
+  struct Open;
+  explicit BadgeFileWriter(std::unique_ptr<Open> open);
+  Result<void> flush();
+  // An error once the writer is committed, abandoned, failed or moved from.
+  Result<void> stillOpen() const;
+
+  std::unique_ptr<Open> open_;
+  std::size_t count_ = 0;
+};
+
+}  // namespace tessvik::kit

@@ -1,0 +1,103 @@
+// The writer, on in-memory file systems: what it writes decodes back through
+// the extension's own decoder; a rewrite always moves the date; a failure
+// leaves the old file whole.
+#include "kit/badge_file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include "host/fake/coarse_file_system.h"
+#include "state/badge_file.h"
+#include "state/badge_file_decoder.h"
+
+namespace tessvik {
+namespace {
+
+constexpr const char* kFolder = "/home/u/Library/Application Support/tessvik";
+const std::string kTarget = std::string(kFolder) + "/badges.json";
+
+Result<FileTime> write(WritableFileSystem& files,
+                       const std::vector<std::pair<std::string, std::string>>& items) {
+  Result<kit::BadgeFileWriter> writer =
+      kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "/home/u/Sync \"é\"");
+  if (!writer) return writer.error();
+  for (const auto& [path, status] : items) {
+    if (Result<void> added = writer.value().add(path, status); !added) return added.error();
+  }
+  return writer.value().commit();
+}
+
+TEST(BadgeFileWriter, WritesWhatTheExtensionDecodesBackExactly) {
+  const std::vector<std::pair<std::string, std::string>> items = {
+      {"", "synced"},
+      {"guillemets \"dits\"/barre \\ oblique", "syncing"},
+      {"contrôle \x01\x1f\b\f\n\r\t\x7f", "conflict"},
+      {"caf\u00e9/pr\u00e9compos\u00e9", "\u00e9tat \"neuf\""},
+      {"cafe\u0301/de\u0301compose\u0301", "e\u0301tat"},
+      {"\u65e5\u672c/\U0001F600.txt", ""},
+  };
+  CoarseFileSystem files(1);
+  ASSERT_TRUE(write(files, items));
+  BadgeFileDecoder decoder;
+  Result<BadgeFile> decoded = decoder.decode(files.entries.at(kTarget).content);
+  ASSERT_TRUE(decoded) << decoded.error().description;
+  EXPECT_EQ(decoded.value().root, "/home/u/Sync \"é\"");
+  ASSERT_EQ(decoded.value().files.size(), items.size());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    EXPECT_EQ(decoded.value().files.keyAt(i), items[i].first);
+    EXPECT_EQ(decoded.value().files.statusAt(i), items[i].second);
+  }
+}
+
+TEST(BadgeFileWriter, RefusesWhatCouldNeverShowOrDecode) {
+  CoarseFileSystem files(1);
+  for (std::string bad : {"/a", "a/", "a//b", "./a", "a/..", "\xff"}) {
+    EXPECT_FALSE(write(files, {{bad, "synced"}})) << bad;
+  }
+  EXPECT_FALSE(kit::BadgeFileWriter::begin(files, kFolder, "Badges.json", "/r"));
+  EXPECT_FALSE(kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "r"));
+  EXPECT_FALSE(files.entries.contains(kTarget));
+}
+
+// The clock stands still: each rewrite falls within the file system's
+// granularity, and must still get a later date, by the finest step kept.
+TEST(BadgeFileWriter, RewriteWithinTheDateGranularityMovesTheDate) {
+  for (std::int64_t granularity :
+       {std::int64_t{1}, std::int64_t{1'000'000'000}, std::int64_t{2'000'000'000}}) {
+    CoarseFileSystem files(granularity);
+    Result<FileTime> first = write(files, {{"a", "syncing"}});
+    Result<FileTime> second = write(files, {{"a", "synced"}});
+    Result<FileTime> third = write(files, {{"a", "error"}});
+    ASSERT_TRUE(first && second && third) << granularity;
+    const FileTime expected = files.kept({first.value().seconds + granularity / 1'000'000'000,
+                                          first.value().nanoseconds + granularity % 1'000'000'000});
+    EXPECT_EQ(second.value(), expected) << granularity;
+    EXPECT_GT(third.value(), second.value()) << granularity;
+    EXPECT_EQ(files.entries.at(kTarget).modified, third.value());
+  }
+}
+
+TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
+  for (const char* failing : {"write", "setModificationTime", "sync", "close", "rename", ""}) {
+    CoarseFileSystem files(1'000'000'000);
+    ASSERT_TRUE(write(files, {{"a", "synced"}}));
+    const std::string old = files.entries.at(kTarget).content;
+    files.failing = failing;
+    {
+      Result<kit::BadgeFileWriter> writer =
+          kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "/r");
+      ASSERT_TRUE(writer && writer.value().add("a", "error"));
+      // Killed here: the temporary file's name is one the extension ignores.
+      for (const auto& [path, entry] : files.entries) {
+        EXPECT_TRUE(path == kTarget || !isBadgeStateFileName(path.substr(path.rfind('/') + 1)));
+      }
+      if (*failing != '\0') {
+        EXPECT_FALSE(writer.value().commit()) << failing;
+      }
+    }
+    EXPECT_EQ(files.entries.size(), 1u) << failing;
+    EXPECT_EQ(files.entries.at(kTarget).content, old) << failing;
+  }
+}
+
+}  // namespace
+}  // namespace tessvik
