@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
@@ -13,6 +14,7 @@
 
 #include "base/file_url.h"
 #include "extension/real_home.h"
+#include "extension/state_folder.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
 #include "host/posix/posix_writable_file_system.h"
@@ -40,8 +42,10 @@ write    écrit le fichier d'état NOM (par défaut badges.json) d'un bloc, sans
          l'ancien. ENTRÉE : un objet JSON (le fichier d'état entier), ou des
          lignes « STATUT CHEMIN » avec --racine.
 
-  --dossier DOSSIER  dossier d'état (par défaut : celui du Finder,
-                     ~/Library/Application Support/tessvik)
+  --dossier DOSSIER  dossier d'état (par défaut : celui que lit l'extension,
+                     ~/Library/Application Support/tessvik sur un Mac,
+                     $XDG_STATE_HOME/tessvik ou ~/.local/state/tessvik
+                     ailleurs)
   -h, --help         affiche cette aide et quitte
   --version          affiche la version et quitte
 )";
@@ -51,13 +55,16 @@ int usageError(const std::string& message) {
   return 2;
 }
 
-// The state folder the extension reads on a Mac: under the real user's home.
-std::string finderStateDir() {
+// The state folder that this system's extension reads: the Finder's on a
+// Mac, the XDG state folder that the Linux file managers read elsewhere.
+std::string defaultStateDir() {
   PosixUserDatabase users;
   RealHome home(users);
-  return FileUrl::fromPath(home.path(), true)
-      .appending("Library/Application Support/tessvik")
-      .path();
+#ifdef __APPLE__
+  return finderStateFolder(home.path()).path();
+#else
+  return xdgStateFolder(home.path(), std::getenv("XDG_STATE_HOME")).path();
+#endif
 }
 
 struct Arguments {
@@ -119,7 +126,7 @@ int check(const Arguments& args) {
 int explain(const Arguments& args) {
   if (args.operands.empty()) return usageError("explain demande au moins un chemin");
   PosixFileSystem files;
-  const std::string stateDir = args.stateDir ? *args.stateDir : finderStateDir();
+  const std::string stateDir = args.stateDir ? *args.stateDir : defaultStateDir();
   for (std::string item : args.operands) {
     // The Finder asks with absolute paths.
     if (!item.starts_with('/')) item = (std::filesystem::current_path() / item).string();
@@ -133,7 +140,7 @@ int explain(const Arguments& args) {
 
 int write(const Arguments& args) {
   if (!args.operands.empty()) return usageError("write lit l'entrée standard, pas d'argument");
-  WriteRequest request{args.stateDir ? *args.stateDir : finderStateDir(),
+  WriteRequest request{args.stateDir ? *args.stateDir : defaultStateDir(),
                        args.name.value_or("badges.json"), args.root};
   const std::string input(std::istreambuf_iterator<char>(std::cin), {});
   PosixWritableFileSystem files;
