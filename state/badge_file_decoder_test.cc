@@ -94,16 +94,8 @@ TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
                                                  {"caf\u00E9", "error"},
                                                  {"tail/of/the/file.txt", "synced"}}));
   EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table
-
-  // A re-read whose keys change halfway: the first ones, shared until then,
-  // are written over the new bytes too.
-  bytes =
-      readBytes(R"({"root":"/S","files":{"a\"q\\b":"synced","caf\u00e9":"error","new":"synced"}})");
-  Result<BadgeFile> again = decoder.decodeInPlace(bytes, files);
-  ASSERT_TRUE(again) << again.error().description;
-  EXPECT_EQ(diff(again.value().files, files),
-            (Changes{{"a\"q\\b", "synced"}, {"new", "synced"}, {"tail/of/the/file.txt", ""}}));
-
+  // (A re-read that shares keys, then stops and writes the rest over the new
+  // bytes, is checked against the independent reader by the fuzz target.)
   for (const char* json : {R"({"root":"/S","files":{"a":"synced"}} x)",
                            R"({"root":"/S","files":{"a":"synced","b":1}})"}) {
     bytes = readBytes(json);
