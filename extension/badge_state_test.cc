@@ -20,7 +20,11 @@ class BadgeStateTest : public StateFolderTest {
   // logged.
   void reload(bool quietly = false) {
     state_.reload(FileUrl::fromPath(kStateDir, true));
-    if (quietly) controller_.takePushes(), controller_.directorySets.clear(), logger_.takeLines();
+    if (quietly) {
+      controller_.pushes.clear();
+      controller_.directorySets.clear();
+      logger_.lines.clear();
+    }
   }
   // The badge answered for `path`, or nothing when there is no answer.
   std::optional<std::string> badgeFor(const std::string& path) const {

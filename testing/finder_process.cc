@@ -49,6 +49,8 @@ FinderProcess::FinderProcess(const std::vector<std::string>& args) {
   argv.push_back(nullptr);
   pid_ = ::fork();
   if (pid_ == 0) {
+    // Dies with the test process: a test that hangs or crashes leaves no
+    // program behind (its timer would keep it running).
     ::prctl(PR_SET_PDEATHSIG, SIGKILL);
     ::dup2(in[0], STDIN_FILENO);
     ::dup2(out[1], STDOUT_FILENO);
@@ -64,7 +66,10 @@ FinderProcess::FinderProcess(const std::vector<std::string>& args) {
 FinderProcess::~FinderProcess() {
   closeInput();
   std::fclose(output_);
-  if (pid_ > 0) ::kill(pid_, SIGKILL), ::waitpid(pid_, nullptr, 0);
+  if (pid_ > 0) {
+    ::kill(pid_, SIGKILL);
+    ::waitpid(pid_, nullptr, 0);
+  }
 }
 
 void FinderProcess::write(std::string_view bytes) {
