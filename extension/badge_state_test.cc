@@ -79,6 +79,10 @@ TEST_F(BadgeStateTest, ARewritePushesOnlyWhatChangedAndDatesCompareToTheNanoseco
   files_.writeFile(statePath("badges.json"), badgeJson("/S", {{"a", "error"}}), {5, 2});
   reload();
   EXPECT_TRUE(controller_.pushes.empty());
+  // One whose date moved backwards is seen (a backup restored, say).
+  files_.writeFile(statePath("badges.json"), badgeJson("/S", {{"a", "error"}}), {5, 0});
+  reload();
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/c"}, {"", "/S/d"}, {"error", "/S/a"}}));
 }
 
 TEST_F(BadgeStateTest, ARenamedFileIsRemovedThenAddedADeletedOneClearsItsItemsOnce) {
