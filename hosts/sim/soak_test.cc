@@ -94,7 +94,7 @@ struct Writer {
       const std::string path = home.stateDir + "/" + nameOf(file);
       const std::string content = badgeJson(rootOf(file), items());
       struct stat before;
-      switch (pick(6)) {
+      switch (pick(5)) {
         case 0:  // in place or emptied first
           writeInPlace(path, content, pick(2) == 0 ? 0 : O_TRUNC);
           break;
@@ -107,12 +107,7 @@ struct Writer {
         case 3:  // the date moved backwards
           if (::stat(path.c_str(), &before) == 0) setDate(path, {before.st_mtim.tv_sec - 1000, 0});
           break;
-        case 4:  // new content, the date kept
-          if (::stat(path.c_str(), &before) != 0) break;
-          writeInPlace(path, content, 0);
-          setDate(path, before.st_mtim);
-          break;
-        case 5:  // now and then, the whole folder goes and comes back
+        case 4:  // now and then, the whole folder goes and comes back
           if (pick(8) != 0) break;
           fs::remove_all(home.stateDir, ignored);
           std::this_thread::sleep_for(1ms * pick(1500));
