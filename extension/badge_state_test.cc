@@ -16,18 +16,20 @@ using Paths = std::vector<std::string>;
 
 class BadgeStateTest : public StateFolderTest {
  protected:
-  void reload() { state_.reload(FileUrl::fromPath(kStateDir, true)); }
+  // Reloads; with `quietly`, forgets what that reload pushed, observed and
+  // logged.
+  void reload(bool quietly = false) {
+    state_.reload(FileUrl::fromPath(kStateDir, true));
+    if (quietly) {
+      controller_.pushes.clear();
+      controller_.directorySets.clear();
+      logger_.lines.clear();
+    }
+  }
   // The badge answered for `path`, or nothing when there is no answer.
   std::optional<std::string> badgeFor(const std::string& path) const {
     auto identifier = state_.badgeIdentifierFor(FileUrl::fromPath(path, path.ends_with('/')));
     return identifier ? std::optional<std::string>(*identifier) : std::nullopt;
-  }
-  // Reloads, then forgets what that reload pushed, observed and logged.
-  void reloadQuietly() {
-    reload();
-    controller_.takePushes();
-    controller_.directorySets.clear();
-    logger_.takeLines();
   }
 
   RecordingController controller_;
@@ -39,9 +41,7 @@ TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOn
   writeState("badges.json", "/Users/u/Sync",
              {{"docs/report.pdf", "synced"}, {"a.txt", "Synced"}, {"", "conflict"}});
   writeState("badges-2.json", "/Volumes/Data/Photos", {{"x.jpg", "paused"}});
-  for (const char* name : {"badge.json", "Badges.json", "badges.json.tmp"}) {
-    writeState(name, "/Other", {{"x", "synced"}});  // not badge state files
-  }
+  writeState("Badges.json", "/Other", {{"x", "synced"}});  // not a badge state file
   reload();
   // Statuses go to the host as written, known badge or not.
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"Synced", "/Users/u/Sync/a.txt"},
@@ -66,7 +66,7 @@ TEST_F(BadgeStateTest, FirstLoadPushesEveryItemLogsEachFileAndObservesTheRootsOn
 TEST_F(BadgeStateTest, ARewritePushesOnlyWhatChangedAndDatesCompareToTheNanosecond) {
   files_.writeFile(statePath("badges.json"),
                    badgeJson("/S", {{"a", "syncing"}, {"b", "synced"}, {"c", "synced"}}), {5, 1});
-  reloadQuietly();
+  reload(true);
   // a changes, b is dropped, c stays, d is new with the empty status.
   files_.writeFile(statePath("badges.json"),
                    badgeJson("/S", {{"c", "synced"}, {"d", ""}, {"a", "synced"}}), {5, 2});
@@ -79,18 +79,22 @@ TEST_F(BadgeStateTest, ARewritePushesOnlyWhatChangedAndDatesCompareToTheNanoseco
   files_.writeFile(statePath("badges.json"), badgeJson("/S", {{"a", "error"}}), {5, 2});
   reload();
   EXPECT_TRUE(controller_.pushes.empty());
+  // One whose date moved backwards is seen (a backup restored, say).
+  files_.writeFile(statePath("badges.json"), badgeJson("/S", {{"a", "error"}}), {5, 0});
+  reload();
+  EXPECT_EQ(controller_.takePushes(), (Pushes{{"", "/S/c"}, {"", "/S/d"}, {"error", "/S/a"}}));
 }
 
 TEST_F(BadgeStateTest, ARenamedFileIsRemovedThenAddedADeletedOneClearsItsItemsOnce) {
   writeState("badges.json", "/S", {{"a", "synced"}, {"b", "error"}});
-  reloadQuietly();
+  reload(true);
   removeState("badges.json");
   writeState("badges-2.json", "/S", {{"a", "synced"}});
   reload();
   // In this order: the item ends with its badge.
   EXPECT_EQ(controller_.pushes, (Pushes{{"", "/S/a"}, {"", "/S/b"}, {"synced", "/S/a"}}));
   EXPECT_EQ(badgeFor("/S/a"), "synced");
-  reloadQuietly();
+  reload(true);
   removeState("badges-2.json");
   reload();
   reload();
@@ -120,22 +124,21 @@ TEST_F(BadgeStateTest, EachFileIsDiffedAgainstItsOwnRootOnlyWhateverItsUnicodeFo
 
 TEST_F(BadgeStateTest, BrokenFilesAreReportedAtEveryReloadKeepTheLastGoodStateAndAreRetried) {
   writeState("badges.json", "/S", {{"a", "synced"}});
-  reloadQuietly();
+  reload(true);
   writeState("badges.json", "{\"root\":\"/S\",\"files\":{\"a\":\"error\",\"b\":1}}");
   reload();
   files_.faults[{"open", statePath("badges.json")}] = EACCES;
   reload();
   const std::string prefix = "état illisible (badges.json) : ";
-  EXPECT_EQ(logger_.takeLines(),
-            (Lines{{LogLevel::kError, prefix + "la valeur de « b » dans « files » n'est pas une "
-                                               "chaîne"},
-                   {LogLevel::kError,
-                    prefix + "« " + statePath("badges.json") + " » : permission refusée"}}));
+  EXPECT_EQ(
+      logger_.takeLines(),
+      (Lines{{LogLevel::kError, prefix + "la valeur de « b » dans « files » n'est pas une chaîne"},
+             {LogLevel::kError,
+              prefix + "« " + statePath("badges.json") + " » : permission refusée"}}));
   EXPECT_TRUE(controller_.pushes.empty() && controller_.directorySets.empty());
   EXPECT_EQ(badgeFor("/S/a"), "synced");
   // A file that cannot be dated is skipped quietly: still held.
-  files_.faults.clear();
-  files_.faults[{"lstat", statePath("badges.json")}] = EACCES;
+  files_.faults = {{{"lstat", statePath("badges.json")}, EACCES}};
   reload();
   EXPECT_TRUE(logger_.lines.empty());
   // Whole again: diffed against the last good state.
@@ -147,55 +150,45 @@ TEST_F(BadgeStateTest, BrokenFilesAreReportedAtEveryReloadKeepTheLastGoodStateAn
 
 TEST_F(BadgeStateTest, ListingFailuresAreLoggedOncePerDistinctErrorAndChangeNothing) {
   writeState("badges.json", "/S", {{"a", "synced"}});
-  reloadQuietly();
-  const auto failure = [](const std::string& reason) {
-    return Line{LogLevel::kError,
-                "lecture impossible : « " + std::string(kStateDir) + " » : " + reason};
-  };
-  files_.faults[{"opendir", kStateDir}] = ENOENT;
-  reload();
-  reload();
-  // Listed again, then the same failure: still the last one logged.
-  files_.faults.clear();
-  reload();
-  files_.faults[{"opendir", kStateDir}] = ENOENT;
-  reload();
-  EXPECT_EQ(logger_.takeLines(), Lines{failure("aucun fichier ou dossier de ce nom")});
+  reload(true);
+  // The same failure twice, listed again, then the same failure: still the
+  // last one logged. Two errors that read alike are still two errors.
+  for (int error : {ENOENT, ENOENT, 0, ENOENT, EMFILE, ENFILE}) {
+    files_.faults = {{{"opendir", kStateDir}, error}};
+    if (error == 0) files_.faults.clear();
+    reload();
+  }
+  const std::string failure = "lecture impossible : « " + std::string(kStateDir) + " » : ";
+  EXPECT_EQ(logger_.takeLines(),
+            (Lines{{LogLevel::kError, failure + "aucun fichier ou dossier de ce nom"},
+                   {LogLevel::kError, failure + "trop de fichiers ouverts"},
+                   {LogLevel::kError, failure + "trop de fichiers ouverts"}}));
   EXPECT_TRUE(controller_.pushes.empty());
   EXPECT_EQ(badgeFor("/S/a"), "synced");
-  // Two errors that read alike are still two errors.
-  files_.faults[{"opendir", kStateDir}] = EMFILE;
-  reload();
-  files_.faults[{"opendir", kStateDir}] = ENFILE;
-  reload();
-  EXPECT_EQ(logger_.takeLines(),
-            (Lines{failure("trop de fichiers ouverts"), failure("trop de fichiers ouverts")}));
 }
 
 TEST_F(BadgeStateTest, AnswersUnderStandardisedRootsAndStaysSilentOutsideThem) {
   writeState("badges-2.json", "/V/Sync/./", {{"a/b.txt", "synced"}, {"", "error"}, {"/c", "x"}});
   writeState("badges.json", "/V/Sync/Sub", {{"f.txt", "syncing"}});
   writeState("badges-3.json", "/Users/u/Nai\u0308f", {{"caf\u00E9/e\u0301t\u00E9", "conflict"}});
+  // "/" holds every absolute path, where no deeper root does.
+  writeState("badges-4.json", "/",
+             {{"V/Sync2/x.txt", "error"}, {"Users/u/Na\u00EFf\u0301/x", "x"}});
   reload();
-  EXPECT_EQ(badgeFor("/V/Sync/a/./c/../b.txt"), "synced");
-  EXPECT_EQ(badgeFor("/V/Sync/a/"), "");          // a folder with no entry of its own
-  EXPECT_EQ(badgeFor("/V/Sync/c"), "");           // a key with a leading "/" never matches
-  EXPECT_EQ(badgeFor("/V/Sync/"), std::nullopt);  // the root itself
-  EXPECT_EQ(badgeFor("/V/Sync2/x.txt"), std::nullopt);
-  // The deepest root wins, though a file visited before it holds the item.
-  EXPECT_EQ(badgeFor("/V/Sync/Sub/f.txt"), "syncing");
-  EXPECT_EQ(badgeFor("/V/Sync/Sub"), std::nullopt);
-  EXPECT_EQ(badgeFor("/Users/u/Na\u00EFf/cafe\u0301/\u00E9te\u0301"), "conflict");
-  EXPECT_EQ(badgeFor("/Users/u/Na\u00EFf\u0301/x"), std::nullopt);
-}
-
-TEST_F(BadgeStateTest, TheRootFolderOfTheDiskHoldsEveryItem) {
-  writeState("badges.json", "/", {{"a", "synced"}, {"b/c", "error"}});
-  reload();
-  EXPECT_EQ(controller_.takePushes(), (Pushes{{"error", "/b/c"}, {"synced", "/a"}}));
-  EXPECT_EQ(badgeFor("/b/c"), "error");
-  EXPECT_EQ(badgeFor("/b"), "");
-  EXPECT_EQ(badgeFor("/"), std::nullopt);
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"/V/Sync/a/./c/../b.txt", "synced"},
+      {"/V/Sync/a/", ""},          // a folder with no entry of its own
+      {"/V/Sync/c", ""},           // a key with a leading "/" never matches
+      {"/V/Sync/", std::nullopt},  // the root itself
+      {"/V/Sync2/x.txt", "error"},
+      // The deepest root wins, though a file visited before it holds the item.
+      {"/V/Sync/Sub/f.txt", "syncing"},
+      {"/V/Sync/Sub", std::nullopt},
+      {"/Users/u/Na\u00EFf/cafe\u0301/\u00E9te\u0301", "conflict"},
+      {"/Users/u/Na\u00EFf\u0301/x", "x"},
+      {"/", std::nullopt},
+  };
+  for (const auto& [path, badge] : cases) EXPECT_EQ(badgeFor(path), badge) << path;
 }
 
 }  // namespace

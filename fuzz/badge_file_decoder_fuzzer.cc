@@ -1,16 +1,15 @@
 // Decodes arbitrary bytes as a badge state file and checks the result
 // against a second, independent reading of the same bytes: simdjson's DOM
 // walked here directly (numbers judged by JSON's grammar alone, not by
-// their value), with keys merged under canonical
-// equivalence by ICU's own normalisation. Both readings must accept exactly the same
-// files; where they do, the table must hold every key, with the status
-// written last, in the order of first appearance; decoding again against
-// that table (the re-read path, which shares unchanged keys) must give the
-// same table and an empty diff.
+// their value), with keys merged under canonical equivalence by ICU's own
+// normalisation. Both readings must accept exactly the same files; where
+// they do, the table must hold every key, with the status written last, in
+// the order of first appearance; decoding again against that table (the
+// re-read path, which shares unchanged keys) must give the same table and
+// an empty diff.
 #include <simdjson.h>
 
 #include <cstdint>
-#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,90 +23,68 @@ namespace {
 using tessvik::BadgeFile;
 using tessvik::Result;
 using tessvik::StatusTable;
-namespace dom = simdjson::dom;
+using tessvik::fuzz::check;
+// Each key as written last with its status, in the order of first appearance.
+using Entries = std::vector<std::pair<std::string, std::string>>;
 
-void check(bool condition) {
-  if (!condition) std::abort();
-}
-
-struct Entry {
-  std::string key;  // as written last
-  std::string status;
-};
-
-struct Reference {
-  bool ok = false;
-  std::string root;
-  std::vector<Entry> entries;  // in order of first appearance
-};
-
-// The badge state file rules, read straight off simdjson's DOM.
-Reference readReference(const std::string& bytes) {
-  Reference ref;
-  std::string_view withMark = bytes;
-  if (withMark.starts_with("\xEF\xBB\xBF")) withMark.remove_prefix(3);
+// The badge state file rules, read straight off simdjson's DOM: the root
+// and the entries, or nothing when the file must be refused.
+std::optional<std::pair<std::string, Entries>> readReference(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
   // Numbers count by their syntax alone, whatever their size.
-  const std::string text = tessvik::fuzz::numbersAsZero(withMark);
-  dom::parser parser;
-  dom::element document;
-  if (parser.parse(text.data(), text.size(), true).get(document) != simdjson::SUCCESS) return ref;
-  dom::object top;
-  if (document.get_object().get(top) != simdjson::SUCCESS) return ref;
-  dom::element root, files;
-  bool hasRoot = false, hasFiles = false;
-  for (dom::key_value_pair member : top) {
-    if (member.key == "root") root = member.value, hasRoot = true;
-    if (member.key == "files") files = member.value, hasFiles = true;
+  const std::string text = tessvik::fuzz::numbersAsZero(bytes);
+  simdjson::dom::parser parser;
+  simdjson::dom::object top, files;
+  if (parser.parse(text.data(), text.size(), true).get(top)) return std::nullopt;
+  std::optional<simdjson::dom::element> rootMember, filesMember;
+  for (auto [key, value] : top) {
+    if (key == "root") rootMember = value;
+    if (key == "files") filesMember = value;
   }
-  if (!hasRoot || !hasFiles || !root.is_string() || !files.is_object()) return ref;
-  ref.root = std::string(root.get_string().value_unsafe());
-  std::map<std::string, std::size_t> placeOf;  // NFC key -> index in entries
-  dom::object filesObject;
-  if (files.get_object().get(filesObject) != simdjson::SUCCESS) return ref;
-  for (dom::key_value_pair member : filesObject) {
+  std::string_view root;
+  if (!rootMember || !filesMember || rootMember->get_string().get(root) ||
+      filesMember->get_object().get(files)) {
+    return std::nullopt;
+  }
+  Entries entries;
+  std::map<std::string, std::size_t> placeOf;  // NFC key -> its place in entries
+  for (auto [key, value] : files) {
     std::string_view status;
-    if (member.value.get_string().get(status) != simdjson::SUCCESS) return ref;
-    Entry entry{std::string(member.key), std::string(status)};
-    auto [it, inserted] = placeOf.try_emplace(tessvik::fuzz::nfc(member.key), ref.entries.size());
-    if (inserted) {
-      ref.entries.push_back(std::move(entry));
-    } else {
-      ref.entries[it->second] = std::move(entry);
-    }
+    if (value.get_string().get(status)) return std::nullopt;
+    auto [it, inserted] = placeOf.try_emplace(tessvik::fuzz::nfc(key).value(), entries.size());
+    if (inserted) entries.emplace_back();
+    entries[it->second] = {std::string(key), std::string(status)};
   }
-  ref.ok = true;
-  return ref;
+  return std::pair{std::string(root), std::move(entries)};
 }
 
-void checkTableAgainst(const StatusTable& table, const Reference& ref) {
-  check(table.size() == ref.entries.size());
-  for (std::size_t i = 0; i < ref.entries.size(); ++i) {
-    check(table.keyAt(i) == ref.entries[i].key);
-    check(table.statusAt(i) == ref.entries[i].status);
-    const std::optional<std::string_view> found = table.find(ref.entries[i].key);
-    check(found && *found == ref.entries[i].status);
-    // Under canonical equivalence, the NFC spelling finds it too.
-    const std::optional<std::string_view> byNfc =
-        table.find(tessvik::fuzz::nfc(ref.entries[i].key));
-    check(byNfc && *byNfc == ref.entries[i].status);
+void checkTable(const StatusTable& table, const Entries& entries) {
+  check(table.size() == entries.size());
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    const auto& [key, status] = entries[i];
+    check(table.keyAt(i) == key && table.statusAt(i) == status);
+    // Found by its own spelling, and under canonical equivalence by the NFC one.
+    check(table.find(key) == status && table.find(tessvik::fuzz::nfc(key).value()) == status);
   }
 }
 
 // The bytes as the real reader leaves them, with room past the end so that
-// the decoder reads them in place and writes the keys over them.
-tessvik::FlatArray<char> readerBuffer(const std::string& bytes) {
+// the decoder reads them in place and writes the keys over them; or, when
+// `tight`, with none (the decoder copies them first).
+tessvik::FlatArray<char> readerBuffer(const std::string& bytes, bool tight) {
   tessvik::FlatArray<char> buffer;
-  buffer.reserve(bytes.size() + simdjson::SIMDJSON_PADDING);
+  if (!tight) buffer.reserve(bytes.size() + tessvik::BadgeFileDecoder::kPadding);
   buffer.assign(bytes.data(), bytes.size());
+  if (tight) buffer.shrinkToFit();
   return buffer;
 }
 
 // A previous state whose first half is the file's and whose rest differs:
 // a re-read then shares keys, stops, and writes the rest of its own.
-StatusTable halfTheSame(const Reference& ref) {
+StatusTable halfTheSame(const Entries& entries) {
   StatusTable::Builder builder;
-  for (std::size_t i = 0; i < ref.entries.size() / 2; ++i) {
-    check(builder.add(ref.entries[i].key, ref.entries[i].status).ok());
+  for (std::size_t i = 0; i < entries.size() / 2; ++i) {
+    check(builder.add(entries[i].first, entries[i].second).ok());
   }
   check(builder.add("\x01 not a key of the file", "synced").ok());
   return std::move(builder).finish();
@@ -117,47 +94,38 @@ StatusTable halfTheSame(const Reference& ref) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const Reference ref = readReference(bytes);
-
+  const auto reference = readReference(bytes);
   tessvik::BadgeFileDecoder decoder;
-  tessvik::FlatArray<char> buffer = readerBuffer(bytes);
+  tessvik::FlatArray<char> buffer = readerBuffer(bytes, false);
   Result<BadgeFile> decoded = decoder.decodeInPlace(buffer);
-  check(decoded.ok() == ref.ok);
+  check(decoded.ok() == reference.has_value());
   if (!decoded) {
     check(!decoded.error().description.empty());
     return 0;
   }
-  const BadgeFile& file = decoded.value();
-  check(file.root == ref.root);
-  checkTableAgainst(file.files, ref);
-
-  // The re-read path: same bytes against the table just built.
-  buffer = readerBuffer(bytes);
-  Result<BadgeFile> again = decoder.decodeInPlace(buffer, file.files);
-  check(again.ok());
-  checkTableAgainst(again.value().files, ref);
+  const Entries& entries = reference->second;
+  check(decoded.value().root == reference->first);
+  checkTable(decoded.value().files, entries);
   std::size_t changes = 0;
-  again.value().files.diff(file.files, [&](std::string_view, std::string_view) { ++changes; });
-  check(changes == 0);
-  file.files.diff(StatusTable(), [&](std::string_view, std::string_view) { ++changes; });
-  check(changes == ref.entries.size());
+  decoded.value().files.diff(StatusTable(), [&](std::string_view, std::string_view) { ++changes; });
+  check(changes == entries.size());
 
+  const auto reread = [&](const StatusTable& previous, bool tight) {
+    buffer = readerBuffer(bytes, tight);
+    Result<BadgeFile> file = decoder.decodeInPlace(buffer, previous);
+    check(file.ok());
+    checkTable(file.value().files, entries);
+    return std::move(file).value().files;
+  };
+  // Against the table just built: nothing changed.
+  const StatusTable again = reread(decoded.value().files, false);
+  again.diff(decoded.value().files, [](std::string_view, std::string_view) { check(false); });
   // Against a state that holds only the first half of the keys.
-  const StatusTable half = halfTheSame(ref);
-  buffer = readerBuffer(bytes);
-  Result<BadgeFile> halfway = decoder.decodeInPlace(buffer, half);
-  check(halfway.ok());
-  checkTableAgainst(halfway.value().files, ref);
-
-  // A table handed back for recycling, then bytes with no room past their
-  // end, which are copied first.
+  const StatusTable half = halfTheSame(entries);
+  reread(half, false);
+  // A table handed back for recycling, then bytes with no room past their end.
   decoder.recycle(std::move(decoded).value().files);
-  tessvik::FlatArray<char> tight;
-  tight.assign(bytes.data(), bytes.size());
-  tight.shrinkToFit();
-  Result<BadgeFile> recycled = decoder.decodeInPlace(tight, again.value().files);
-  check(recycled.ok());
-  checkTableAgainst(recycled.value().files, ref);
+  reread(again, true);
   check(decoder.decode(bytes, half).ok());
   decoder.releaseMemory();
   return 0;

@@ -3,39 +3,51 @@
 #include <unicode/ubrk.h>
 #include <unicode/unorm2.h>
 #include <unicode/ustring.h>
-#include <unicode/utf8.h>
 
-#include <cstdlib>
-#include <memory>
+#include <algorithm>
+#include <vector>
 
 namespace tessvik::fuzz {
 namespace {
 
-std::u16string toUtf16(std::string_view s) {
-  std::u16string out(s.size() + 1, u'\0');
+// Nothing when `s` is not well-formed UTF-8 (ICU's conversion is strict).
+std::optional<std::u16string> toUtf16(std::string_view s) {
+  std::u16string out(s.size(), u'\0');
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strFromUTF8(reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &length,
                 s.data(), static_cast<int32_t>(s.size()), &status);
-  if (U_FAILURE(status)) std::abort();
+  if (U_FAILURE(status)) return std::nullopt;
   out.resize(static_cast<std::size_t>(length));
   return out;
 }
 
 std::string toUtf8(std::u16string_view s) {
-  std::string out(s.size() * 3 + 1, '\0');
+  std::string out(s.size() * 3, '\0');
   int32_t length = 0;
   UErrorCode status = U_ZERO_ERROR;
   u_strToUTF8(out.data(), static_cast<int32_t>(out.size()), &length,
               reinterpret_cast<const UChar*>(s.data()), static_cast<int32_t>(s.size()), &status);
-  if (U_FAILURE(status)) std::abort();
+  check(U_SUCCESS(status));
   out.resize(static_cast<std::size_t>(length));
   return out;
 }
 
-}  // namespace
-
-namespace {
+// The extended grapheme clusters of well-formed UTF-8 text, in order.
+std::vector<std::string> graphemes(std::string_view s) {
+  const std::u16string wide = toUtf16(s).value();
+  UErrorCode status = U_ZERO_ERROR;
+  UBreakIterator* it = ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar*>(wide.data()),
+                                 static_cast<int32_t>(wide.size()), &status);
+  check(U_SUCCESS(status));
+  std::vector<std::string> out;
+  for (int32_t start = ubrk_first(it), end; (end = ubrk_next(it)) != UBRK_DONE; start = end) {
+    out.push_back(toUtf8(std::u16string_view(wide).substr(static_cast<std::size_t>(start),
+                                                          static_cast<std::size_t>(end - start))));
+  }
+  ubrk_close(it);
+  return out;
+}
 
 bool allDigits(std::string_view s) {
   return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
@@ -45,15 +57,13 @@ bool allDigits(std::string_view s) {
 // apart at its signs: the sign, the exponent, the fraction, the integer.
 bool isNumber(std::string_view s) {
   if (s.starts_with('-')) s.remove_prefix(1);
-  const std::size_t e = s.find_first_of("eE");
-  if (e != std::string_view::npos) {
+  if (const std::size_t e = s.find_first_of("eE"); e != std::string_view::npos) {
     std::string_view exponent = s.substr(e + 1);
     if (exponent.starts_with('+') || exponent.starts_with('-')) exponent.remove_prefix(1);
     if (!allDigits(exponent)) return false;
     s = s.substr(0, e);
   }
-  const std::size_t dot = s.find('.');
-  if (dot != std::string_view::npos) {
+  if (const std::size_t dot = s.find('.'); dot != std::string_view::npos) {
     if (!allDigits(s.substr(dot + 1))) return false;
     s = s.substr(0, dot);
   }
@@ -67,12 +77,9 @@ std::string numbersAsZero(std::string_view json) {
     return std::string_view("{}[],:\" \t\n\r").find(c) != std::string_view::npos;
   };
   std::string out(json);
-  std::size_t i = 0;
-  while (i < out.size()) {
-    if (out[i] == '"') {
-      for (++i; i < out.size() && out[i] != '"'; ++i) {
-        if (out[i] == '\\') ++i;
-      }
+  for (std::size_t i = 0; i < out.size();) {
+    if (out[i] == '"') {  // a string, escapes and all
+      for (++i; i < out.size() && out[i] != '"'; ++i) i += out[i] == '\\';
       ++i;
     } else if (endsToken(out[i])) {
       ++i;
@@ -80,8 +87,7 @@ std::string numbersAsZero(std::string_view json) {
       std::size_t end = i;
       while (end < out.size() && !endsToken(out[end])) ++end;
       if (isNumber(std::string_view(out).substr(i, end - i))) {
-        out[i] = '0';
-        for (std::size_t j = i + 1; j < end; ++j) out[j] = ' ';
+        out.replace(i, end - i, "0" + std::string(end - i - 1, ' '));
       }
       i = end;
     }
@@ -89,72 +95,38 @@ std::string numbersAsZero(std::string_view json) {
   return out;
 }
 
-bool isWellFormed(std::string_view s) {
-  const auto* bytes = reinterpret_cast<const uint8_t*>(s.data());
-  const auto size = static_cast<int32_t>(s.size());
-  for (int32_t i = 0; i < size;) {
-    UChar32 c;
-    U8_NEXT(bytes, i, size, c);
-    if (c < 0) return false;
-  }
-  return true;
-}
-
-std::string nfc(std::string_view s) {
+std::optional<std::string> nfc(std::string_view s) {
+  const std::optional<std::u16string> wide = toUtf16(s);
+  if (!wide) return std::nullopt;
   UErrorCode status = U_ZERO_ERROR;
   const UNormalizer2* normalizer = unorm2_getNFCInstance(&status);
-  const std::u16string wide = toUtf16(s);
-  std::u16string out(wide.size() * 4 + 4, u'\0');
+  std::u16string out(wide->size() * 4 + 4, u'\0');
   const int32_t length = unorm2_normalize(
-      normalizer, reinterpret_cast<const UChar*>(wide.data()), static_cast<int32_t>(wide.size()),
+      normalizer, reinterpret_cast<const UChar*>(wide->data()), static_cast<int32_t>(wide->size()),
       reinterpret_cast<UChar*>(out.data()), static_cast<int32_t>(out.size()), &status);
-  if (U_FAILURE(status)) std::abort();
+  check(U_SUCCESS(status));
   out.resize(static_cast<std::size_t>(length));
   return toUtf8(out);
 }
 
-std::vector<std::string> graphemes(std::string_view s) {
-  const std::u16string wide = toUtf16(s);
-  UErrorCode status = U_ZERO_ERROR;
-  UBreakIterator* it = ubrk_open(UBRK_CHARACTER, "", reinterpret_cast<const UChar*>(wide.data()),
-                                 static_cast<int32_t>(wide.size()), &status);
-  if (U_FAILURE(status)) std::abort();
-  std::vector<std::string> out;
-  int32_t start = ubrk_first(it);
-  for (int32_t end = ubrk_next(it); end != UBRK_DONE; start = end, end = ubrk_next(it)) {
-    out.push_back(toUtf8(std::u16string_view(wide).substr(static_cast<std::size_t>(start),
-                                                          static_cast<std::size_t>(end - start))));
-  }
-  ubrk_close(it);
-  return out;
-}
-
-ReferenceMatch under(std::string_view item, std::string_view root) {
-  ReferenceMatch result;
-  if (root.empty() || root.front() != '/') return result;
-  const std::string p = nfc(item);
-  const std::string r = nfc(root);
-  const std::vector<std::string> rootCharacters = graphemes(r);
-  result.rootCharacters = rootCharacters.size();
-  if (p == r) {
-    result.matches = true;
-    return result;
-  }
+std::optional<ReferenceMatch> under(std::string_view item, std::string_view root) {
+  const std::string p = nfc(item).value();
+  const std::string r = nfc(root).value();
+  if (!r.starts_with('/')) return std::nullopt;
+  ReferenceMatch match{"", graphemes(r).size()};
+  if (p == r) return match;
   const std::vector<std::string> itemCharacters = graphemes(p);
-  // The root followed by a "/" character; "/" is its own (it holds every
-  // absolute path).
   const std::vector<std::string> prefix = graphemes(r == "/" ? r : r + "/");
-  if (prefix.size() > itemCharacters.size()) return result;
-  for (std::size_t i = 0; i < prefix.size(); ++i) {
-    if (prefix[i] != itemCharacters[i]) return result;
+  if (prefix.size() > itemCharacters.size() ||
+      !std::equal(prefix.begin(), prefix.end(), itemCharacters.begin())) {
+    return std::nullopt;
   }
-  result.matches = true;
-  std::size_t begin = rootCharacters.size();
+  std::size_t begin = match.rootCharacters;
   std::size_t end = itemCharacters.size();
   while (begin < end && itemCharacters[begin] == "/") ++begin;
   while (end > begin && itemCharacters[end - 1] == "/") --end;
-  for (std::size_t i = begin; i < end; ++i) result.relativePath += itemCharacters[i];
-  return result;
+  for (std::size_t i = begin; i < end; ++i) match.relativePath += itemCharacters[i];
+  return match;
 }
 
 }  // namespace tessvik::fuzz

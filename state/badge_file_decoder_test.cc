@@ -1,7 +1,8 @@
 // Strict decoding of badge state files. Which files are accepted, and the
 // table each gives, is checked against an independent reader by the fuzz
-// target badge_file_decoder, whose seed corpus the tests replay; here: what
-// the log says, and what the fast paths of a re-read must not get wrong.
+// target badge_file_decoder, whose seed corpus the tests replay (numbers of
+// every size in ignored members among them); here: what the log says, and
+// what the fast paths of a re-read must not get wrong.
 #include "state/badge_file_decoder.h"
 
 #include <gtest/gtest.h>
@@ -14,11 +15,6 @@ namespace tessvik {
 namespace {
 
 using Changes = std::vector<std::pair<std::string, std::string>>;
-
-Result<BadgeFile> decode(std::string json) {
-  BadgeFileDecoder decoder;
-  return decoder.decode(json);
-}
 
 Changes diff(const StatusTable& next, const StatusTable& previous) {
   Changes changes;
@@ -40,8 +36,6 @@ TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrong) {
   const std::pair<std::string, std::string> cases[] = {
       {R"({"root":"/S","files":{"a":"synced","b":1e400}})",
        "la valeur de « b » dans « files » n'est pas une chaîne"},
-      {R"({"root":"/S","files":{"a":"synced","b":{"x":"y"}}})",
-       "la valeur de « b » dans « files » n'est pas une chaîne"},
       {R"({"root":"/S","files":{},"n":[1,01]})", "un nombre est mal formé"},
       {R"({"root":"/S","files":{},"t":tru})", "une valeur true, false ou null est mal écrite"},
       {R"({"root":"/S\x","files":{}})", "une chaîne est mal formée"},
@@ -59,27 +53,14 @@ TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrong) {
       {R"({"root":"/S","files":{},"x":)" + std::string(1024, '[') + std::string(1024, ']') + "}",
        "le document est imbriqué trop profondément"},
   };
+  BadgeFileDecoder decoder;
   for (const auto& [json, description] : cases) {
-    Result<BadgeFile> file = decode(json);
+    Result<BadgeFile> file = decoder.decode(json);
     ASSERT_FALSE(file) << json;
     EXPECT_EQ(file.error().description, description) << json;
   }
-}
-
-TEST(BadgeFileDecoder, ANumberInAnIgnoredMemberCountsByItsSyntaxAlone) {
-  for (const char* number :
-       {"18446744073709551616", "-9223372036854775809", "123456789012345678901234567890", "1e400",
-        "-0.5E-400", "[1e400,{\"x\":18446744073709551616}]"}) {
-    Result<BadgeFile> file = decode(std::string(R"({"root":"/S","generation":)") + number +
-                                    R"(,"files":{"k":"synced"}})");
-    ASSERT_TRUE(file) << number << ": " << file.error().description;
-    EXPECT_EQ(file.value().files.find("k"), "synced");
-  }
-  for (const char* number : {"01", "1.", "-", "1e", "+1", ".5", "1e+", "-01", "0x1", "1.e5"}) {
-    Result<BadgeFile> file =
-        decode(std::string(R"({"root":"/S","generation":[)") + number + R"(],"files":{}})");
-    EXPECT_FALSE(file) << number;
-  }
+  // A number in a member the reader ignores counts by its syntax alone.
+  EXPECT_TRUE(decoder.decode(R"({"root":"/S","g":18446744073709551616,"files":{}})"));
 }
 
 TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
@@ -95,10 +76,7 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
       decoder.decode("{\"root\":\"/S\",\"files\":{\"a\\b\":\"error\",\"caf\u00E9\":\"syncing\"}}",
                      first.value().files);
   ASSERT_TRUE(second);
-  const StatusTable& files = second.value().files;
-  EXPECT_EQ(files.find("a\b"), "error");
-  EXPECT_EQ(files.find("a\\b"), std::nullopt);
-  EXPECT_EQ(diff(files, first.value().files),
+  EXPECT_EQ(diff(second.value().files, first.value().files),
             (Changes{{"a\b", "error"}, {"caf\u00E9", "syncing"}, {"a\\b", ""}}));
 }
 
@@ -112,24 +90,14 @@ TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
   Result<BadgeFile> file = decoder.decodeInPlace(bytes);
   ASSERT_TRUE(file) << file.error().description;
   const StatusTable& files = file.value().files;
-  ASSERT_EQ(files.size(), 3u);
-  EXPECT_EQ(files.keyAt(0), "a\"q\\b");
-  EXPECT_EQ(files.find("a\"q\\b"), "syncing");
-  EXPECT_EQ(files.find("cafe\u0301"), "error");
+  EXPECT_EQ(diff(files, StatusTable()), (Changes{{"a\"q\\b", "syncing"},
+                                                 {"caf\u00E9", "error"},
+                                                 {"tail/of/the/file.txt", "synced"}}));
   EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table
-
-  // A re-read whose keys change halfway: the first ones, shared until then,
-  // are written over the new bytes too.
-  bytes =
-      readBytes(R"({"root":"/S","files":{"a\"q\\b":"synced","caf\u00e9":"error","new":"synced"}})");
-  Result<BadgeFile> again = decoder.decodeInPlace(bytes, files);
-  ASSERT_TRUE(again) << again.error().description;
-  EXPECT_EQ(diff(again.value().files, files),
-            (Changes{{"a\"q\\b", "synced"}, {"new", "synced"}, {"tail/of/the/file.txt", ""}}));
-
-  for (const char* json :
-       {R"({"root":"/S","files":{"a":"synced"}} x)",
-        R"({"root":"/S","files":{"a":"synced","b":1}})", R"({"files":{"a":"synced"}})"}) {
+  // (A re-read that shares keys, then stops and writes the rest over the new
+  // bytes, is checked against the independent reader by the fuzz target.)
+  for (const char* json : {R"({"root":"/S","files":{"a":"synced"}} x)",
+                           R"({"root":"/S","files":{"a":"synced","b":1}})"}) {
     bytes = readBytes(json);
     const std::size_t capacity = bytes.capacity();
     ASSERT_FALSE(decoder.decodeInPlace(bytes)) << json;

@@ -8,9 +8,10 @@ namespace {
 
 TEST(BadgeFile, ANameBeginsWithBadgesAndEndsWithJsonCaseIncluded) {
   const std::pair<const char*, bool> names[] = {
-      {"badges.json", true},  {"badges-2.json", true}, {"badges_home.json", true},
-      {"badge.json", false},  {"Badges.json", false},  {"badges.json.tmp", false},
-      {"badges.JSON", false}, {"state.json", false},   {"xbadges.json", false},
+      {"badges.json", true},   {"badges-2.json", true}, {"badges_home.json", true},
+      {"badge.json", false},   {"Badges.json", false},  {"badges.json.tmp", false},
+      {"badges.JSON", false},  {"state.json", false},   {"xbadges.json", false},
+      {"badge-2.json", false},
   };
   for (const auto& [name, accepted] : names)
     EXPECT_EQ(isBadgeStateFileName(name), accepted) << name;

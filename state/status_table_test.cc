@@ -1,5 +1,7 @@
 // The status table: lookups under canonical equivalence and the diff that
-// decides which badges a rewrite pushes.
+// decides which badges a rewrite pushes. (Lookups by every equivalent
+// spelling, and repeated keys, are checked against ICU by the fuzz targets,
+// whose seed corpora the tests replay.)
 #include "state/status_table_builder.h"
 
 #include <gtest/gtest.h>
@@ -29,44 +31,31 @@ Entries diff(const StatusTable& next, const StatusTable& previous) {
 }
 
 TEST(StatusTable, FindsKeysUnderCanonicalEquivalenceAndKeepsThemAsWritten) {
-  StatusTable t = table({{"caf\u00E9/menu.txt", "synced"},
-                         {"\u212B", "error"},
-                         {"a", "x"},
-                         {"\u212A.txt", "conflict"}});
+  StatusTable t = table({{"caf\u00E9/menu.txt", "synced"}, {"\u212A.txt", "conflict"}});
   EXPECT_EQ(t.find("cafe\u0301/menu.txt"), "synced");
-  EXPECT_EQ(t.find("caf\u00E9/menu.txt"), "synced");
-  EXPECT_EQ(t.find("\u00C5"), "error");  // the Ångström sign is canonically Å
-  EXPECT_EQ(t.find("A\u030A"), "error");
   // The Kelvin sign is canonically the ASCII K: found by either spelling.
   EXPECT_EQ(t.find("K.txt"), "conflict");
   EXPECT_EQ(t.find("\u212A.txt"), "conflict");
   EXPECT_EQ(t.find("k.txt"), std::nullopt);
-  EXPECT_EQ(t.find("cafe/menu.txt"), std::nullopt);
-  EXPECT_EQ(t.find("/a"), std::nullopt);  // a leading "/" is another key
-  EXPECT_EQ(t.keyAt(0), "caf\u00E9/menu.txt");
-  EXPECT_EQ(t.keyAt(1), "\u212B");
+  EXPECT_EQ(t.find("/K.txt"), std::nullopt);  // a leading "/" is another key
+  EXPECT_EQ(t.keyAt(1), "\u212A.txt");
   EXPECT_EQ(StatusTable().find(""), std::nullopt);
-  EXPECT_EQ(table({}).find("a"), std::nullopt);
 }
 
-TEST(StatusTable, DiffReportsNewChangedAndDroppedKeysOnly) {
+TEST(StatusTable, DiffReportsNewChangedAndDroppedKeysComparedCanonically) {
   StatusTable before = table({{"a", "syncing"}, {"b", "synced"}, {"c", "synced"}, {"e", ""}});
   StatusTable after = table({{"c", "synced"}, {"a", "synced"}, {"d", "error"}, {"e", ""}});
   EXPECT_EQ(diff(after, before), (Entries{{"a", "synced"}, {"b", ""}, {"d", "error"}}));
-  EXPECT_EQ(diff(after, after), Entries{});
   EXPECT_EQ(diff(after, StatusTable()),
             (Entries{{"a", "synced"}, {"c", "synced"}, {"d", "error"}, {"e", ""}}));
   EXPECT_EQ(diff(StatusTable(), before), (Entries{{"a", ""}, {"b", ""}, {"c", ""}, {"e", ""}}));
-}
-
-TEST(StatusTable, DiffComparesKeysAndStatusesCanonicallyAndPushesKeysAsWritten) {
-  StatusTable before = table({{"caf\u00E9", "r\u00E9gl\u00E9"}, {"x\u00E9", "a"}});
-  StatusTable after = table({{"cafe\u0301", "re\u0301gle\u0301"}, {"xe\u0301", "b"}});
+  // Keys and statuses respelled are the same; changes go out as written.
+  before = table({{"caf\u00E9", "r\u00E9gl\u00E9"}, {"x\u00E9", "a"}, {"b", "\u00C5"}});
+  after = table({{"cafe\u0301", "re\u0301gle\u0301"}, {"xe\u0301", "b"}, {"b", "A\u030A"}});
   EXPECT_EQ(diff(after, before), (Entries{{"xe\u0301", "b"}}));
   // One file may spell a status both ways: still one status.
-  StatusTable mixed = table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}});
-  StatusTable rebuilt = table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}});
-  EXPECT_EQ(diff(rebuilt, mixed), Entries{});
+  const StatusTable mixed = table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}});
+  EXPECT_EQ(diff(table({{"a", "\u00C5"}, {"b", "A\u030A"}, {"c", "\u00C5"}}), mixed), Entries{});
   EXPECT_EQ(diff(mixed, mixed), Entries{});
   EXPECT_EQ(diff(table({{"a", "A\u030A"}, {"b", "\u00C5"}, {"c", "A\u030A"}}), mixed), Entries{});
 }
@@ -78,53 +67,37 @@ TEST(StatusTable, DiffAgreesWithAMapComparisonOnLargeShuffledTables) {
   std::mt19937 random(7);
   const char* statuses[] = {"synced", "syncing", "conflict", "error", ""};
   std::map<std::string, std::string> oldMap, newMap;
-  Entries oldEntries, newEntries;
+  Entries oldEntries;
   for (int i = 0; i < 20000; ++i) {
     std::string key = "dir" + std::to_string(i % 97) + "/f\u00E9" + std::to_string(i);
-    oldMap[key] = statuses[random() % 5];
-    oldEntries.emplace_back(key, oldMap[key]);
+    oldEntries.emplace_back(key, oldMap[key] = statuses[random() % 5]);
     if (random() % 10 == 0) continue;  // dropped
     newMap[key] = random() % 20 == 0 ? statuses[random() % 5] : oldMap[key];
   }
   for (int i = 0; i < 500; ++i) newMap["new/" + std::to_string(i)] = "syncing";
-  for (const auto& entry : newMap) newEntries.push_back(entry);
+  Entries newEntries(newMap.begin(), newMap.end());
   // Mostly the old order, with a few stretches moved.
   std::rotate(newEntries.begin() + 100, newEntries.begin() + 300, newEntries.begin() + 900);
 
   Entries expected;
   for (const auto& [key, status] : newMap) {
-    auto it = oldMap.find(key);
-    if (it == oldMap.end() || it->second != status) expected.emplace_back(key, status);
+    if (!oldMap.contains(key) || oldMap[key] != status) expected.emplace_back(key, status);
   }
   for (const auto& [key, status] : oldMap) {
     if (!newMap.contains(key)) expected.emplace_back(key, "");
   }
   std::sort(expected.begin(), expected.end());
-
-  StatusTable before = table(oldEntries);
-  StatusTable after = table(newEntries);
-  EXPECT_EQ(after.size(), newMap.size());
-  EXPECT_EQ(diff(after, before), expected);
+  const StatusTable after = table(newEntries);
+  EXPECT_EQ(diff(after, table(oldEntries)), expected);
   for (const auto& [key, status] : newMap) ASSERT_EQ(after.find(key), status) << key;
-}
-
-TEST(StatusTable, ARepeatedKeyKeepsItsFirstPlaceAndItsLastTextAndStatus) {
-  StatusTable t =
-      table({{"a", "syncing"}, {"K", "x"}, {"b", "x"}, {"a", "synced"}, {"\u212A", "y"}});
-  ASSERT_EQ(t.size(), 3u);
-  EXPECT_EQ(t.keyAt(0), "a");
-  EXPECT_EQ(t.statusAt(0), "synced");
-  EXPECT_EQ(t.keyAt(1), "\u212A");
-  EXPECT_EQ(t.find("K"), "y");
 }
 
 // A rewrite that keeps the first keys shares them until a key differs, then
 // copies them; every key of the previous table may be empty, and so hold no
 // bytes at all (a sync client's file for its root alone).
 TEST(StatusTable, ARereadThatStopsSharingCopiesTheKeysBefore) {
-  for (const Entries& previousEntries : {Entries{{"", "synced"}}, Entries{{"a/b", "synced"}}}) {
-    const StatusTable previous = table(previousEntries);
-    const std::string key = previousEntries[0].first;
+  for (const std::string key : {"", "a/b"}) {
+    const StatusTable previous = table({{key, "synced"}});
     const std::string file = "{\"" + key + "\":\"syncing\",\"new\":\"x\"}";
     FlatArray<char> bytes;
     bytes.assign(file.data(), file.size());

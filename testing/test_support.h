@@ -17,14 +17,6 @@
 
 namespace tessvik::testing {
 
-// The built tessvik-finder, for the end-to-end tests; null when the Linux
-// hosts are not built.
-#ifdef TESSVIK_FINDER_PATH
-inline constexpr const char* kFinderPath = TESSVIK_FINDER_PATH;
-#else
-inline constexpr const char* kFinderPath = nullptr;
-#endif
-
 // A badge state file's JSON text for `root` and `files`.
 std::string badgeJson(const std::string& root,
                       const std::vector<std::pair<std::string, std::string>>& files);

@@ -1,4 +1,5 @@
-// The real file system: reads that never block and dates to the nanosecond.
+// The real file system: whole listings, reads that never block, and dates
+// to the nanosecond.
 #include "host/posix/posix_file_system.h"
 
 #include <fcntl.h>
@@ -16,11 +17,7 @@ namespace {
 
 class PosixFileSystemTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/tessvik-fs-XXXXXX";
-    ASSERT_NE(::mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { ASSERT_NE(::mkdtemp(dir_.data()), nullptr); }
   void TearDown() override { std::filesystem::remove_all(dir_); }
   std::string path(const std::string& name) const { return dir_ + "/" + name; }
   void write(const std::string& name, const std::string& content) {
@@ -28,16 +25,31 @@ class PosixFileSystemTest : public ::testing::Test {
   }
 
   PosixFileSystem fs_;
-  std::string dir_;
+  std::string dir_ = "/tmp/tessvik-fs-XXXXXX";
 };
 
-TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeep) {
-  write("badges.json", "{}");
+// Gives the real entries of a folder, then fails as a disk error would.
+struct dirent* readTwoThenFail(DIR* dir) {
+  static int calls = 0;
+  if (++calls <= 2) return ::readdir(dir);
+  calls = 0;
+  errno = EIO;
+  return nullptr;
+}
+
+TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeepAndFailsWholeWhenReadingFailsPartWay) {
+  for (const char* name : {"badges-1.json", "badges-2.json"}) write(name, "{}");
   ASSERT_EQ(::mkdir(path("sub").c_str(), 0700), 0);
+  write("sub/badges.json", "{}");
   std::vector<std::string> sorted = fs_.listFolder(dir_).value();
   std::sort(sorted.begin(), sorted.end());
-  EXPECT_EQ(sorted, (std::vector<std::string>{"badges.json", "sub"}));
+  EXPECT_EQ(sorted, (std::vector<std::string>{"badges-1.json", "badges-2.json", "sub"}));
   EXPECT_EQ(fs_.listFolder(path("nope")).error().code, ENOENT);
+  // A partial list would drop files and clear their badges.
+  Result<std::vector<std::string>> names = PosixFileSystem(&readTwoThenFail).listFolder(dir_);
+  ASSERT_FALSE(names);
+  EXPECT_EQ(names.error().code, EIO);
+  EXPECT_EQ(names.error().operation, "readdir");
 }
 
 TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithTheRoomAskedFor) {
@@ -54,47 +66,20 @@ TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithTheRoomAskedFor) {
   EXPECT_EQ(fs_.readFile(path("missing.json"), bytes, 0).error().code, ENOENT);
 }
 
-// Gives the real entries of a folder, then fails as a disk error would.
-struct dirent* readTwoThenFail(DIR* dir) {
-  static int calls = 0;
-  if (++calls > 2) {
-    calls = 0;
-    errno = EIO;
-    return nullptr;
-  }
-  return ::readdir(dir);
-}
-
-TEST_F(PosixFileSystemTest, AListingThatFailsPartWayFailsWhole) {
-  for (const char* name : {"badges-1.json", "badges-2.json", "badges-3.json"}) write(name, "{}");
-  PosixFileSystem failing(&readTwoThenFail);
-  Result<std::vector<std::string>> names = failing.listFolder(dir_);
-  ASSERT_FALSE(names);
-  EXPECT_EQ(names.error().code, EIO);
-  EXPECT_EQ(names.error().operation, "readdir");
-}
-
-TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlocking) {
+TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlockingAndDatesLinksThemselves) {
   ASSERT_EQ(::mkfifo(path("badges-fifo.json").c_str(), 0600), 0);
   ASSERT_EQ(::symlink("/dev/zero", path("badges-zero.json").c_str()), 0);
   ASSERT_EQ(::mkdir(path("badges-dir.json").c_str(), 0700), 0);
-  ASSERT_EQ(::symlink(path("nowhere").c_str(), path("badges-dangling.json").c_str()), 0);
   FlatArray<char> bytes;
-  const auto codeOf = [&](const char* name) {
-    return fs_.readFile(path(name), bytes, 0).error().code;
-  };
-  EXPECT_EQ(codeOf("badges-fifo.json"), kNotRegularFile);
-  EXPECT_EQ(codeOf("badges-zero.json"), kNotRegularFile);
-  EXPECT_EQ(codeOf("badges-dir.json"), EISDIR);
-  // Links are dated themselves, not followed.
-  EXPECT_TRUE(fs_.modificationTime(path("badges-dangling.json")));
-}
-
-TEST_F(PosixFileSystemTest, DatesKeepTheirNanoseconds) {
-  write("badges.json", "{}");
-  const struct timespec times[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
-  ASSERT_EQ(::utimensat(AT_FDCWD, path("badges.json").c_str(), times, 0), 0);
-  EXPECT_EQ(fs_.modificationTime(path("badges.json")).value(), (FileTime{1700000000, 123456789}));
+  EXPECT_EQ(fs_.readFile(path("badges-fifo.json"), bytes, 0).error().code, kNotRegularFile);
+  EXPECT_EQ(fs_.readFile(path("badges-zero.json"), bytes, 0).error().code, kNotRegularFile);
+  EXPECT_EQ(fs_.readFile(path("badges-dir.json"), bytes, 0).error().code, EISDIR);
+  const timespec times[2] = {{1700000000, 123456789}, {1700000000, 123456789}};
+  ASSERT_EQ(::symlink(path("nowhere").c_str(), path("badges-dangling.json").c_str()), 0);
+  ASSERT_EQ(::utimensat(AT_FDCWD, path("badges-dangling.json").c_str(), times, AT_SYMLINK_NOFOLLOW),
+            0);
+  EXPECT_EQ(fs_.modificationTime(path("badges-dangling.json")).value(),
+            (FileTime{1700000000, 123456789}));
 }
 
 }  // namespace

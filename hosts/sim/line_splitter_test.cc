@@ -10,46 +10,32 @@
 namespace tessvik::sim {
 namespace {
 
-struct Collected {
-  std::vector<std::string> lines;
-  LineHandler handler(int stopAfter = -1) {
-    return [this, stopAfter](const Line& line) {
-      lines.push_back(line.overlong ? "<overlong>" : std::string(line.text));
-      return stopAfter < 0 || static_cast<int>(lines.size()) < stopAfter;
-    };
-  }
-};
+using Lines = std::vector<std::string>;
 
-TEST(LineSplitterTest, AnOverlongLineIsDroppedAsItComesAndReportedOnce) {
+// Feeds `chunks` to a splitter of lines of at most 8 bytes, then ends the
+// input; the handler asks to stop at the line "quit".
+Lines split(const Lines& chunks) {
   LineSplitter splitter(8);
-  Collected got;
-  splitter.feed("12345678\n1234", got.handler());
-  splitter.feed("56789", got.handler());
-  splitter.feed("0123456789", got.handler());
-  splitter.feed("\nok\n", got.handler());
-  EXPECT_EQ(got.lines, (std::vector<std::string>{"12345678", "<overlong>", "ok"}));
+  Lines got;
+  const LineHandler handler = [&](const Line& line) {
+    got.push_back(line.overlong ? "<overlong>" : std::string(line.text));
+    return line.text != "quit";
+  };
+  bool goingOn = true;
+  for (const std::string& chunk : chunks) goingOn = splitter.feed(chunk, handler) && goingOn;
+  EXPECT_EQ(splitter.finish(handler), goingOn);
+  return got;
 }
 
-TEST(LineSplitterTest, TheEndOfInputGivesTheLastUnendedLineOnly) {
-  LineSplitter splitter(64);
-  Collected got;
-  EXPECT_TRUE(splitter.feed("a\n\nla", got.handler()));
-  EXPECT_TRUE(splitter.feed("st", got.handler()));
-  EXPECT_TRUE(splitter.finish(got.handler()));
-  EXPECT_EQ(got.lines, (std::vector<std::string>{"a", "", "last"}));
-  LineSplitter ended(64);
-  EXPECT_TRUE(ended.feed("a\n", got.handler()));
-  EXPECT_TRUE(ended.finish(got.handler()));
-  EXPECT_EQ(got.lines.size(), 4u) << "no empty line after a last newline";
-}
-
-TEST(LineSplitterTest, StopsAtTheLineThatAsksItTo) {
-  LineSplitter splitter(64);
-  Collected got;
-  EXPECT_FALSE(splitter.feed("a\nquit\nb\n", got.handler(2)));
-  EXPECT_FALSE(splitter.feed("c\n", got.handler()));
-  EXPECT_FALSE(splitter.finish(got.handler()));
-  EXPECT_EQ(got.lines, (std::vector<std::string>{"a", "quit"}));
+TEST(LineSplitterTest, CutsLinesDropsOverlongOnesAndStopsWhenAsked) {
+  // An overlong line is dropped as it comes and reported once.
+  EXPECT_EQ(split({"12345678\n1234", "56789", "0123456789", "\nok\n"}),
+            (Lines{"12345678", "<overlong>", "ok"}));
+  // The end of input gives the last unended line only.
+  EXPECT_EQ(split({"a\n\nla", "st"}), (Lines{"a", "", "last"}));
+  EXPECT_EQ(split({"a\n"}), Lines{"a"});
+  // Nothing after the line that stops, now or later.
+  EXPECT_EQ(split({"a\nquit\nb\n", "c\n", "d"}), (Lines{"a", "quit"}));
 }
 
 }  // namespace

@@ -11,58 +11,45 @@
 namespace tessvik::sim {
 namespace {
 
-class RecordedLines : public LineOutput {
- public:
-  void writeLine(std::string_view line) override { lines.append(line).append("\n"); }
-  std::string lines;
-};
-
-class RequestDispatcherTest : public ::testing::Test {
+class RequestDispatcherTest : public tessvik::testing::StateFolderTest, public LineOutput {
  protected:
-  static constexpr const char* kStateFile =
-      "/Users/u/Library/Application Support/tessvik/badges.json";
-
   RequestDispatcherTest() {
-    files_.writeFile(kStateFile, tessvik::testing::badgeJson("/S", {{"a.txt", "synced"}}),
-                     FileTime{1, 0});
+    writeState("badges.json", "/S", {{"a.txt", "synced"}});
     Host host{controller_, images_, files_, runLoop_, logger_, users_, workspace_};
     dispatcher_ = std::make_unique<RequestDispatcher>(
         std::make_unique<FinderSync>(host, realHome_), controller_,
-        [this] { runLoop_.fireTimers(); }, out_);
+        [this] { runLoop_.fireTimers(); }, *this);
   }
+  void writeLine(std::string_view line) override { lines_.append(line).append("\n"); }
 
   // The lines that `request` gives, the reply last, each ended by "\n".
   std::string send(std::string_view request) {
-    out_.lines.clear();
+    lines_.clear();
     EXPECT_EQ(dispatcher_->handle(request), RequestDispatcher::Outcome::kGoOn) << request;
-    return out_.lines;
+    return lines_;
   }
 
-  FakeFileSystem files_;
-  RecordedLines out_;
-  SimController controller_{out_};
+  std::string lines_;
+  SimController controller_{*this};
   RecordingLogger logger_;
   FakeSymbolImages images_;
   ManualRunLoop runLoop_;
   FakeUserDatabase users_;
-  SimWorkspace workspace_{out_};
+  SimWorkspace workspace_{*this};
   RealHome realHome_{users_};
   std::unique_ptr<RequestDispatcher> dispatcher_;
 };
 
 TEST_F(RequestDispatcherTest, EveryBadLineGetsOneErrorReplyAndTheSessionGoesOn) {
   const std::string unreadable = "requête illisible : la ligne n'est pas un texte JSON valide";
-  const std::string noName =
-      "requête illisible : le membre « request » manque ou n'est pas une chaîne";
   const std::string badKind = "requête « menu » : « kind » doit être un entier de 0 à 3";
-  const std::string badPaths =
-      "requête « select » : « paths » doit être une liste de chaînes ou null";
-  const std::vector<std::pair<std::string, std::string>> cases = {
+  const std::pair<std::string, std::string> cases[] = {
       {"", unreadable},
       {R"({"request":"tick"} {"request":"tick"})", unreadable},
       {R"({"request":"b\xffge"})", unreadable},
       {R"(["request","tick"])", "requête illisible : la ligne n'est pas un objet JSON"},
-      {R"({"request":null})", noName},
+      {R"({"request":null})",
+       "requête illisible : le membre « request » manque ou n'est pas une chaîne"},
       {R"({"request":"TICK"})", "requête inconnue : « TICK »"},
       {R"({"request":"badge","path":["/S/a.txt"]})",
        "requête « badge » : « path » doit être une chaîne"},
@@ -70,7 +57,8 @@ TEST_F(RequestDispatcherTest, EveryBadLineGetsOneErrorReplyAndTheSessionGoesOn) 
       {R"({"request":"menu","kind":4})", badKind},
       {R"({"request":"menu","kind":0.5})", badKind},
       {R"({"request":"menu","kind":4294967296})", badKind},
-      {R"({"request":"select","paths":["/S/a.txt",null]})", badPaths},
+      {R"({"request":"select","paths":["/S/a.txt",null]})",
+       "requête « select » : « paths » doit être une liste de chaînes ou null"},
   };
   for (const auto& [line, message] : cases) {
     EXPECT_EQ(send(line), R"({"reply":"error","message":")" + message + "\"}\n") << line;
@@ -82,27 +70,23 @@ TEST_F(RequestDispatcherTest, EveryBadLineGetsOneErrorReplyAndTheSessionGoesOn) 
 
 TEST_F(RequestDispatcherTest, RepliesComeAfterTheEventsOfTheirRequest) {
   const std::string pushed = R"({"event":"setBadgeIdentifier","identifier":"synced",)";
-  EXPECT_EQ(send(R"({"request":"badge","path":"/S/a.txt"})"),
-            pushed + R"("path":"/S/a.txt"})" + "\n{\"reply\":\"badge\"}\n");
   // A trailing "/" asks for a folder: the event still carries the bare path.
-  EXPECT_EQ(send(R"({"request":"badge","path":"/S/a.txt/"})"),
-            pushed + R"("path":"/S/a.txt"})" + "\n{\"reply\":\"badge\"}\n");
+  for (const char* path : {"/S/a.txt", "/S/a.txt/"}) {
+    EXPECT_EQ(send(R"({"request":"badge","path":")" + std::string(path) + "\"}"),
+              pushed + R"("path":"/S/a.txt"})" + "\n{\"reply\":\"badge\"}\n");
+  }
   send(R"({"request":"select","paths":["/S/b.txt","/S/a.txt"]})");
   EXPECT_EQ(send(R"({"request":"share"})"),
             "{\"event\":\"openURL\",\"url\":\"tessvik://share?path=/S/b.txt\"}\n"
             "{\"reply\":\"share\"}\n");
-  files_.writeFile(kStateFile, tessvik::testing::badgeJson("/S", {{"a.txt", "error"}}),
-                   FileTime{2, 0});
+  writeState("badges.json", "/S", {{"a.txt", "error"}});
   EXPECT_EQ(send(R"({"request":"tick"})"),
             R"({"event":"setBadgeIdentifier","identifier":"error","path":"/S/a.txt"})"
-            "\n"
-            R"({"event":"setDirectoryURLs","paths":["/S"]})"
-            "\n{\"reply\":\"tick\"}\n");
+            "\n{\"event\":\"setDirectoryURLs\",\"paths\":[\"/S\"]}\n{\"reply\":\"tick\"}\n");
   // Once released, the extension is out of reach; the session goes on.
   EXPECT_EQ(send(R"({"request":"release"})"), "{\"reply\":\"release\"}\n");
   EXPECT_EQ(send(R"({"request":"badge","path":"/S/a.txt"})"),
-            R"({"reply":"error","message":"l'extension a été libérée"})"
-            "\n");
+            "{\"reply\":\"error\",\"message\":\"l'extension a été libérée\"}\n");
 }
 
 }  // namespace

@@ -27,34 +27,31 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Items = std::vector<std::pair<std::string, std::string>>;
 
 constexpr int kFiles = 4;
 
-std::string fileName(int i) {
-  return "badges-" + std::to_string(i) + ".json";
+std::string nameOf(int file) {
+  return "badges-" + std::to_string(file) + ".json";
 }
 // Each file keeps its root: a file that moves to another root leaves its old
 // items to the host, which no longer observes that root.
-std::string rootOf(int i) {
-  return "/soak/root-" + std::to_string(i) + "/Donn\u00E9es";
+std::string rootOf(int file) {
+  return "/soak/root-" + std::to_string(file) + "/Donn\u00E9es";
 }
 
-long residentKiB(pid_t pid) {
-  long size = 0, residentPages = -1;
-  std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> size >> residentPages;
-  return residentPages * ::sysconf(_SC_PAGESIZE) / 1024;
+void setDate(const std::string& path, timespec date) {
+  const timespec times[2] = {date, date};
+  ::utimensat(AT_FDCWD, path.c_str(), times, 0);
 }
 
 // The storm. Runs on its own thread; touches only the state folder.
-class Writer {
- public:
-  explicit Writer(std::string stateDir) : dir_(std::move(stateDir)) {}
+struct Writer {
+  int pick(std::size_t n) { return static_cast<int>(random() % n); }
 
   // A random set of items, every one of which the reader would accept.
-  Items items() {
+  std::vector<std::pair<std::string, std::string>> items() {
     static const char* const kStatuses[] = {"synced", "syncing", "conflict", "error", "", "paused"};
-    Items items;
+    std::vector<std::pair<std::string, std::string>> items;
     for (int k = 0, count = 20 + pick(400); k < count; ++k) {
       if (pick(3) == 0) continue;
       std::string key = "dossier " + std::to_string(k % 7) + "/fichier-" + std::to_string(k);
@@ -63,22 +60,46 @@ class Writer {
     }
     return items;
   }
-  std::string content(int file) { return badgeJson(rootOf(file), items()); }
+
+  void addSpecials() {
+    const std::string at = home.stateDir + "/badges-";
+    fs::create_directory(at + "folder.json", ignored);
+    ::mkfifo((at + "fifo.json").c_str(), 0600);
+    ::symlink((at + "nowhere").c_str(), (at + "dangling.json").c_str());
+    ::symlink((at + "loop.json").c_str(), (at + "loop.json").c_str());
+    ::symlink("/dev/zero", (at + "zero.json").c_str());
+  }
+
+  // Writes `bytes` in random chunks with pauses: from the start of the file
+  // as it was (cut to size afterwards), or emptied first with O_TRUNC.
+  void writeInPlace(const std::string& path, const std::string& bytes, int flags) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | flags, 0644);
+    if (fd < 0) return;
+    for (std::size_t at = 0; at < bytes.size();) {
+      const ssize_t n = ::write(fd, bytes.data() + at,
+                                std::min<std::size_t>(bytes.size() - at, 1 + random() % 512));
+      if (n <= 0) break;
+      at += static_cast<std::size_t>(n);
+      if (pick(4) == 0) std::this_thread::sleep_for(1ms);
+    }
+    (void)!::ftruncate(fd, static_cast<off_t>(bytes.size()));
+    ::close(fd);
+  }
 
   void storm(std::chrono::seconds length) {
     addSpecials();
     for (const auto end = std::chrono::steady_clock::now() + length;
-         std::chrono::steady_clock::now() < end;
-         std::this_thread::sleep_for(std::chrono::milliseconds(pick(40)))) {
+         std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms * pick(40))) {
       const int file = pick(kFiles);
-      const std::string path = dir_ + "/" + fileName(file);
+      const std::string path = home.stateDir + "/" + nameOf(file);
+      const std::string content = badgeJson(rootOf(file), items());
       struct stat before;
-      switch (pick(6)) {
-        case 0:  // in chunks, in place or emptied first
-          write(path, content(file), pick(2) == 0 ? 0 : O_TRUNC);
+      switch (pick(5)) {
+        case 0:  // in place or emptied first
+          writeInPlace(path, content, pick(2) == 0 ? 0 : O_TRUNC);
           break;
         case 1:
-          renameOver(path, content(file));
+          home.writeState(nameOf(file), content, 0);
           break;
         case 2:  // deleted (the other writes recreate it)
           ::unlink(path.c_str());
@@ -86,16 +107,11 @@ class Writer {
         case 3:  // the date moved backwards
           if (::stat(path.c_str(), &before) == 0) setDate(path, {before.st_mtim.tv_sec - 1000, 0});
           break;
-        case 4:  // new content, the date kept
-          if (::stat(path.c_str(), &before) != 0) break;
-          write(path, content(file), 0);
-          setDate(path, before.st_mtim);
-          break;
-        case 5:  // now and then, the whole folder goes and comes back
+        case 4:  // now and then, the whole folder goes and comes back
           if (pick(8) != 0) break;
-          fs::remove_all(dir_, ignored_);
-          std::this_thread::sleep_for(std::chrono::milliseconds(pick(1500)));
-          fs::create_directories(dir_, ignored_);
+          fs::remove_all(home.stateDir, ignored);
+          std::this_thread::sleep_for(1ms * pick(1500));
+          fs::create_directories(home.stateDir, ignored);
           addSpecials();
           break;
       }
@@ -107,101 +123,64 @@ class Writer {
   std::map<std::string, std::string> settle() {
     std::map<std::string, std::string> said;
     for (int file = 0; file < kFiles; ++file) {
-      const std::string path = dir_ + "/" + fileName(file);
-      if (!fs::is_regular_file(fs::symlink_status(path))) continue;
-      const Items final = items();
+      if (!fs::is_regular_file(fs::symlink_status(home.stateDir + "/" + nameOf(file)))) continue;
+      const auto final = items();
       for (const auto& [key, status] : final) said[rootOf(file) + "/" + key] = status;
-      renameOver(path, badgeJson(rootOf(file), final));
-      setDate(path, {4'000'000'000 + file, 123});
+      home.writeState(nameOf(file), badgeJson(rootOf(file), final), 4'000'000'000 + file);
     }
     return said;
   }
 
- private:
-  int pick(std::size_t n) { return static_cast<int>(random_() % n); }
-
-  void addSpecials() {
-    fs::create_directory(dir_ + "/badges-folder.json", ignored_);
-    ::mkfifo((dir_ + "/badges-fifo.json").c_str(), 0600);
-    ::symlink((dir_ + "/nowhere").c_str(), (dir_ + "/badges-dangling.json").c_str());
-    ::symlink((dir_ + "/badges-loop.json").c_str(), (dir_ + "/badges-loop.json").c_str());
-    ::symlink("/dev/zero", (dir_ + "/badges-zero.json").c_str());
-  }
-
-  // Writes `bytes` in random chunks with pauses: from the start of the file
-  // as it was (cut to size afterwards), or emptied first with O_TRUNC.
-  void write(const std::string& path, const std::string& bytes, int flags) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | flags, 0644);
-    if (fd < 0) return;
-    for (std::size_t at = 0; at < bytes.size();) {
-      const ssize_t n = ::write(fd, bytes.data() + at,
-                                std::min<std::size_t>(bytes.size() - at, 1 + random_() % 512));
-      if (n <= 0) break;
-      at += static_cast<std::size_t>(n);
-      if (pick(4) == 0) std::this_thread::sleep_for(1ms);
-    }
-    (void)!::ftruncate(fd, static_cast<off_t>(bytes.size()));
-    ::close(fd);
-  }
-
-  void renameOver(const std::string& path, const std::string& bytes) {
-    write(path + ".tmp", bytes, O_TRUNC);
-    ::rename((path + ".tmp").c_str(), path.c_str());
-  }
-
-  static void setDate(const std::string& path, timespec date) {
-    const timespec times[2] = {date, date};
-    ::utimensat(AT_FDCWD, path.c_str(), times, 0);
-  }
-
-  std::string dir_;
-  std::mt19937 random_{20261206};
-  std::error_code ignored_;
+  const ScratchHome& home;
+  std::mt19937 random{20261206};
+  std::error_code ignored{};
 };
+
+long residentKiB(pid_t pid) {
+  long size = 0, residentPages = -1;
+  std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> size >> residentPages;
+  return residentPages * ::sysconf(_SC_PAGESIZE) / 1024;
+}
 
 TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   if (kFinderPath == nullptr) GTEST_SKIP() << "tessvik-finder is not built";
   const char* secondsSetting = std::getenv("TESSVIK_SOAK_SECONDS");
   const auto length = std::chrono::seconds(secondsSetting ? std::atoi(secondsSetting) : 30);
-  std::string home = (fs::temp_directory_path() / "tessvik-soak-XXXXXX").string();
-  ASSERT_NE(::mkdtemp(home.data()), nullptr);
-  const std::string dir = home + "/Library/Application Support/tessvik";
-  fs::create_directories(dir);
-  Writer writer(dir);
+  ScratchHome home;
+  Writer writer{home};
   for (int file = 0; file < kFiles; ++file)
-    std::ofstream(dir + "/" + fileName(file)) << writer.content(file);
+    home.writeState(nameOf(file), badgeJson(rootOf(file), writer.items()), 0);
 
   // What the host was told, replayed from the events: each item's last
   // identifier and the observed folders.
-  FinderProcess finder({"--home", home});
+  FinderProcess finder({"--home", home.home});
   std::map<std::string, std::string> badges;
   std::string observed;
-  auto exchange = [&](const std::string& request) {
-    for (const std::string& line : finder.send(request)) {
+  auto tick = [&] {
+    for (const std::string& line : finder.send(R"({"request":"tick"})")) {
       std::map<std::string, std::string> event = jsonMembers(line).value();
       if (event["event"] == "setBadgeIdentifier") badges[event["path"]] = event["identifier"];
       if (event["event"] == "setDirectoryURLs") observed = event["paths"];
     }
   };
-  exchange(R"({"request":"tick"})");
+  tick();
   [[maybe_unused]] const long before = residentKiB(finder.pid());
 
   std::thread storm([&] { writer.storm(length); });
   // Keep draining the output (a full pipe would stall the program) and keep
   // asking for ticks: each must be answered, whatever the folder holds.
   for (const auto end = std::chrono::steady_clock::now() + length;
-       std::chrono::steady_clock::now() < end && !finder.failed();
-       std::this_thread::sleep_for(50ms)) {
-    exchange(R"({"request":"tick"})");
+       std::chrono::steady_clock::now() < end && !HasFailure(); std::this_thread::sleep_for(50ms)) {
+    tick();
   }
   storm.join();
   const std::map<std::string, std::string> said = writer.settle();
-  exchange(R"({"request":"tick"})");
-  ASSERT_FALSE(finder.failed());
+  tick();
+  ASSERT_FALSE(HasFailure());
 
   std::string roots;
   for (int file = 0; file < kFiles; ++file) {
-    if (fs::exists(dir + "/" + fileName(file)))
+    if (fs::exists(home.stateDir + "/" + nameOf(file)))
       roots += (roots.empty() ? "\"" : ",\"") + rootOf(file) + '"';
   }
   EXPECT_EQ(observed, "[" + roots + "]");
@@ -215,8 +194,6 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   const long after = residentKiB(finder.pid());
   EXPECT_LT(after, before + 8 * 1024) << "resident KiB before " << before << ", after " << after;
 #endif
-  std::error_code ignored;
-  fs::remove_all(home, ignored);
 }
 
 }  // namespace
