@@ -42,6 +42,17 @@ TEST(Unicode, AMarkHashesAsItsCompositionWhereverItStands) {
   }
 }
 
+TEST(Unicode, PathsHashedInARowHashAsEachAlone) {
+  // Each path against the folder kept from the one before: same folder or
+  // not, either in NFC or not, rests that are not, ill-formed bytes.
+  PathHasher hasher;
+  for (const char* path :
+       {"Données/a.txt", "Données/b́.txt", "Données/", "Données/c", "Données/dé/K", "Données2/e",
+        "plain/́x", "plain/K", "cafÃ/x", "Données/ÿ", "Données", "K/b", "K/b́"}) {
+    EXPECT_EQ(hasher.hash(path), canonicalHash(path)) << path;
+  }
+}
+
 // The rest (NFC, its quick check, ASCII) is checked against ICU's full
 // normalisation by the fuzz target path_text.
 TEST(Unicode, IllFormedBytesBecomeTheReplacementCharacter) {
