@@ -45,6 +45,14 @@ inline std::size_t pageRounded(std::size_t bytes) {
   return (bytes + kPage - 1) & ~(kPage - 1);
 }
 
+// The room to give a block asked to hold `bytes`: a large one takes whole
+// huge pages, since a last part shorter than one is mapped page by page,
+// which costs up to 511 faults where one would do.
+inline std::size_t roomFor(std::size_t bytes) {
+  if (!isLarge(bytes) || bytes > SIZE_MAX - kLarge) return bytes;
+  return (bytes + kLarge - 1) & ~(kLarge - 1);
+}
+
 // Fresh zeroed memory of `bytes` (rounded to pages), starting on a 2 MiB
 // boundary so that every whole 2 MiB of it can be one huge page; null when
 // the system refuses.
@@ -95,6 +103,9 @@ inline void* remap(void* block, std::size_t oldBytes, std::size_t keptBytes, std
 #else
 inline bool isLarge(std::size_t) {
   return false;
+}
+inline std::size_t roomFor(std::size_t bytes) {
+  return bytes;
 }
 inline void* mapAligned(std::size_t) {
   return nullptr;
@@ -171,7 +182,7 @@ class FlatArray {
   // memory, so a generous reserve is cheap. Throws std::bad_alloc when the
   // system refuses, as std::vector would.
   void reserve(std::size_t n) {
-    if (n > capacity_) reallocate(n);
+    if (n > capacity_) reallocate(grown(n));
   }
   // Makes the size `n`. Elements past the old size are left as the memory
   // holds them, for the caller to write (a file's bytes are read into them):
@@ -187,21 +198,22 @@ class FlatArray {
     if (n > capacity_) {
       *this = FlatArray();
       if (n > SIZE_MAX / sizeof(T)) throw std::bad_alloc();
-      data_ = static_cast<T*>(flat_array_memory::allocate(n * sizeof(T), true));
+      const std::size_t capacity = grown(n);
+      data_ = static_cast<T*>(flat_array_memory::allocate(capacity * sizeof(T), true));
       if (data_ == nullptr) throw std::bad_alloc();
-      capacity_ = n;
+      capacity_ = capacity;
     } else if (n > 0) {
       std::memset(data_, 0, n * sizeof(T));
     }
     size_ = n;
   }
   void push_back(const T& value) {
-    if (size_ == capacity_) reallocate(capacity_ < 16 ? 16 : capacity_ * 2);
+    if (size_ == capacity_) reallocate(grown(capacity_ < 16 ? 16 : capacity_ * 2));
     data_[size_++] = value;
   }
   void append(const T* values, std::size_t n) {
     if (n == 0) return;
-    if (capacity_ - size_ < n) reallocate(std::max(size_ + n, capacity_ * 2));
+    if (capacity_ - size_ < n) reallocate(grown(std::max(size_ + n, capacity_ * 2)));
     std::memcpy(data_ + size_, values, n * sizeof(T));
     size_ += n;
   }
@@ -216,6 +228,11 @@ class FlatArray {
   }
 
  private:
+  // The capacity to give for `n` elements: at least n.
+  static std::size_t grown(std::size_t n) {
+    if (n > SIZE_MAX / sizeof(T)) return n;  // reallocate refuses it
+    return flat_array_memory::roomFor(n * sizeof(T)) / sizeof(T);
+  }
   void reallocate(std::size_t capacity) {
     if (capacity == 0) {
       *this = FlatArray();

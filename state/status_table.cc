@@ -22,7 +22,6 @@ bool sameKey(std::string_view a, std::string_view b) {
 
 // Entry numbers plus one must fit in 32 bits, and so must twice their count
 // (the index's size).
-constexpr std::size_t kMaxKeyBytes = std::numeric_limits<std::uint32_t>::max();
 constexpr std::size_t kMaxEntries = std::size_t{1} << 31;
 
 // Up to this many distinct statuses, interning scans them (a file has a
@@ -50,8 +49,7 @@ void shrinkIfMuchLarger(FlatArray<T>& array) {
 }  // namespace
 
 std::uint32_t StatusTable::hashOf(std::string_view key) {
-  const std::uint64_t h = text::canonicalHash(key);
-  return static_cast<std::uint32_t>(h ^ (h >> 32));
+  return folded(text::canonicalHash(key));
 }
 
 std::optional<std::uint32_t> StatusTable::Keys::find(std::string_view key,
@@ -182,16 +180,7 @@ void StatusTable::Builder::KeyBytes::start(std::string_view first, std::size_t e
   }
 }
 
-std::optional<std::uint32_t> StatusTable::Builder::KeyBytes::append(std::string_view key) {
-  if (writingOver_) {
-    // The key's text ends where its bytes in the file end, or before: the
-    // bound only guards against a caller that broke its promise.
-    const std::size_t end = overSize_ + key.size();
-    if (end > over_->size() || end > kMaxKeyBytes) return std::nullopt;
-    if (!key.empty()) std::memmove(over_->data() + overSize_, key.data(), key.size());
-    overSize_ = end;
-    return static_cast<std::uint32_t>(end);
-  }
+std::optional<std::uint32_t> StatusTable::Builder::KeyBytes::appendOwn(std::string_view key) {
   const std::size_t end = own_.size() + key.size();
   if (end > kMaxKeyBytes) return std::nullopt;
   own_.append(key.data(), key.size());
@@ -263,7 +252,9 @@ void StatusTable::Builder::startOwnKeys() {
     const Keys& theirs = *previous_.table()->keys_;
     own_->ends.assign(theirs.ends.data(), matched);
     own_->escaped = theirs.escaped;
-    for (std::size_t i = 0; i < matched; ++i) hashes_.push_back(hashOf(theirs.at(i)));
+    for (std::size_t i = 0; i < matched; ++i) {
+      hashes_.push_back(folded(hasher_.hash(theirs.at(i))));
+    }
   }
 }
 
@@ -271,7 +262,7 @@ Result<void> StatusTable::Builder::addOwn(std::string_view key, std::string_view
                                           bool escaped) {
   if (table_.size() >= kMaxEntries) return tooLarge();
   if (!ownStarted_) startOwnKeys();
-  const std::uint32_t hash = hashOf(key);
+  const std::uint32_t hash = folded(hasher_.hash(key));
   const std::optional<std::uint32_t> end = keyBytes_.append(key);
   if (!end) return tooLarge();
   own_->escaped = own_->escaped || escaped;

@@ -99,6 +99,10 @@ class StatusTable {
   static constexpr std::uint32_t kNone = 0xFFFFFFFFu;
 
   static std::uint32_t hashOf(std::string_view key);
+  // A key's canonical hash (text::canonicalHash) folded to 32 bits.
+  static std::uint32_t folded(std::uint64_t canonicalHash) {
+    return static_cast<std::uint32_t>(canonicalHash ^ (canonicalHash >> 32));
+  }
   // The entry whose key is canonically equal to `key`, if any. An empty
   // table answers without hashing: a first load diffs a million keys
   // against one.

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <span>
 #include <string>
@@ -16,6 +17,7 @@
 #include "base/error.h"
 #include "base/flat_array.h"
 #include "state/status_table.h"
+#include "text/unicode.h"
 
 namespace tessvik {
 
@@ -72,6 +74,9 @@ class StatusTable::Builder {
   StatusTable finish() &&;
 
  private:
+  // Keys' ends must fit in 32 bits.
+  static constexpr std::size_t kMaxKeyBytes = 0xFFFFFFFFu;
+
   // The keys of the previous table, followed in order while the keys added
   // are the same, byte for byte.
   class PreviousKeys {
@@ -127,11 +132,22 @@ class StatusTable::Builder {
     // puts `first` there, the bytes of the keys before.
     void start(std::string_view first, std::size_t expected);
     // The end of `key` once appended; nothing when the keys would pass
-    // 4 GiB (or the bytes they are written over: a broken promise).
-    std::optional<std::uint32_t> append(std::string_view key);
+    // 4 GiB (or the bytes they are written over: a broken promise). Inline:
+    // called once per key of a first load.
+    std::optional<std::uint32_t> append(std::string_view key) {
+      if (!writingOver_) return appendOwn(key);
+      // The key's text ends where its bytes in the file end, or before: the
+      // bound only guards against a caller that broke its promise.
+      const std::size_t end = overSize_ + key.size();
+      if (end > over_->size() || end > kMaxKeyBytes) return std::nullopt;
+      if (!key.empty()) std::memmove(over_->data() + overSize_, key.data(), key.size());
+      overSize_ = end;
+      return static_cast<std::uint32_t>(end);
+    }
     FlatArray<char> take();
 
    private:
+    std::optional<std::uint32_t> appendOwn(std::string_view key);
     FlatArray<char> own_;
     FlatArray<char>* over_ = nullptr;
     bool writingOver_ = false;
@@ -167,6 +183,7 @@ class StatusTable::Builder {
   void mergeRepeatedKeys();
 
   StatusTable table_;  // its statusOf_, as the keys come
+  text::PathHasher hasher_;
   StatusInterner statuses_;
   PreviousKeys previous_;
   // The table's own keys, once they differ from the previous table's: their

@@ -281,15 +281,69 @@ std::uint64_t byteHash(std::string_view s) {
   return hashBytes(s).hash;
 }
 
-std::uint64_t canonicalHash(std::string_view s) {
+namespace {
+
+// Whether `s` is well-formed and known to be in NFC. The quick check's
+// conversion already refuses ill-formed bytes.
+bool isWellFormedKnownNfc(std::string_view s) {
+  return allBelowCombiningMarks(s) ? isValidUtf8(s) : quickCheckSaysNfc(s);
+}
+
+// canonicalHash of `s`, whose bytes hash to `bytes`.
+std::uint64_t canonicalHashOf(std::string_view s, HashedBytes bytes) {
   // Equal texts must hash alike, and canonicallyEqual compares NFC forms in
   // which ill-formed bytes became U+FFFD: only well-formed text known to be
   // in NFC is its own NFC form.
-  const HashedBytes bytes = hashBytes(s);
-  if (bytes.ascii) return bytes.hash;
-  // The quick check's conversion already refuses ill-formed bytes.
-  if (allBelowCombiningMarks(s) ? isValidUtf8(s) : quickCheckSaysNfc(s)) return bytes.hash;
+  if (bytes.ascii || isWellFormedKnownNfc(s)) return bytes.hash;
   return withNfc(s, [](std::string_view normal) { return byteHash(normal); });
+}
+
+}  // namespace
+
+std::uint64_t canonicalHash(std::string_view s) {
+  return canonicalHashOf(s, hashBytes(s));
+}
+
+std::uint64_t PathHasher::hash(std::string_view path) {
+  const HashedBytes bytes = hashBytes(path);
+  if (bytes.ascii) return bytes.hash;
+  // The folder (the path up to its last "/"), its NFC form, and whether it
+  // is that already.
+  std::size_t folderSize = folder_.size();
+  std::string_view nfcFolder;
+  bool folderIsNfc = true;
+  if (!folder_.empty() && path.starts_with(folder_)) {
+    nfcFolder = nfcFolder_;
+    folderIsNfc = folderIsNfc_;
+  } else {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) return canonicalHashOf(path, bytes);
+    folderSize = slash + 1;
+    nfcFolder = path.substr(0, folderSize);
+    if (!isAscii(nfcFolder)) {
+      if (!isValidUtf8(nfcFolder)) return canonicalHashOf(path, bytes);
+      folder_.assign(nfcFolder);
+      nfcFolder_ = toNfc(folder_);
+      folderIsNfc_ = nfcFolder_ == folder_;
+      nfcFolder = nfcFolder_;
+      folderIsNfc = folderIsNfc_;
+    }
+  }
+  // "/" takes part in no composition and ends every ill-formed sequence: the
+  // NFC form of the path is that of its folder followed by that of the rest.
+  const std::string_view rest = path.substr(folderSize);
+  if (isWellFormedKnownNfc(rest)) {
+    if (folderIsNfc) return bytes.hash;
+    joined_.assign(nfcFolder);
+    joined_ += rest;
+  } else {
+    withNfc(rest, [&](std::string_view nfcRest) {
+      joined_.assign(nfcFolder);
+      joined_ += nfcRest;
+      return 0;
+    });
+  }
+  return byteHash(joined_);
 }
 
 }  // namespace tessvik::text

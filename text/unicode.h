@@ -31,4 +31,21 @@ std::uint64_t canonicalHash(std::string_view s);
 // The plain byte hash that canonicalHash uses for text already in NFC.
 std::uint64_t byteHash(std::string_view s);
 
+// canonicalHash, exactly, for paths hashed one after another that mostly lie
+// in the same folder as the one before, as the keys of a badge state file do
+// in file order. The folder of the last path that was not ASCII (up to its
+// last "/") is kept with its NFC form: a path in that folder has only the
+// rest checked, and where the folder was not in NFC, the hash of the NFC
+// form is taken without normalising the folder again. Not thread-safe.
+class PathHasher {
+ public:
+  std::uint64_t hash(std::string_view path);
+
+ private:
+  std::string folder_;     // well-formed, not ASCII, ends in "/"; or empty
+  std::string nfcFolder_;  // its NFC form
+  bool folderIsNfc_ = false;
+  std::string joined_;  // nfcFolder_ and the rest of a path
+};
+
 }  // namespace tessvik::text

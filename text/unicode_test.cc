@@ -26,5 +26,16 @@ TEST(Unicode, AMarkOrAnIllFormedByteHashesAsItsNormalFormWhereverItStands) {
   EXPECT_EQ(toValidUtf8("x\xFFy\xC3"), "x\uFFFDy\uFFFD");
 }
 
+TEST(Unicode, PathsHashedInARowHashAsEachAlone) {
+  // Each path against the folder kept from the one before: same folder or
+  // not, either in NFC or not, rests that are not, ill-formed bytes.
+  PathHasher hasher;
+  for (const char* path : {"Données/a.txt", "Données/b́.txt", "Données/", "Données/c",
+                           "Données/dé/K", "Données2/e", "plain/́x", "plain/K", "caf\xC3/x",
+                           "D\xFFonn\xC3\xA9es/z", "Données/ÿ", "Données", "K/b", "K/b́"}) {
+    EXPECT_EQ(hasher.hash(path), canonicalHash(path)) << path;
+  }
+}
+
 }  // namespace
 }  // namespace tessvik::text
