@@ -126,6 +126,12 @@ struct Writer {
   std::error_code ignored{};
 };
 
+// The descriptors the program holds open.
+long openFiles(pid_t pid) {
+  return std::distance(fs::directory_iterator("/proc/" + std::to_string(pid) + "/fd"),
+                       fs::directory_iterator());
+}
+
 long residentKiB(pid_t pid) {
   long size = 0, residentPages = -1;
   std::ifstream("/proc/" + std::to_string(pid) + "/statm") >> size >> residentPages;
@@ -155,6 +161,7 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   };
   tick();
   [[maybe_unused]] const long before = residentKiB(finder.pid());
+  const long filesBefore = openFiles(finder.pid());
 
   std::thread storm([&] { writer.storm(length); });
   // Keep draining the output (a full pipe would stall the program) and keep
@@ -176,6 +183,7 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   std::erase_if(
       badges, [&](const auto& item) { return item.second.empty() && !said.contains(item.first); });
   EXPECT_EQ(badges, said) << "every item as the files say, none lost, none stale";
+  EXPECT_EQ(openFiles(finder.pid()), filesBefore) << "no descriptor left open";
 
 #if !defined(__SANITIZE_ADDRESS__)
   // (AddressSanitizer keeps freed memory in quarantine: resident size says
