@@ -65,13 +65,13 @@ void checkText(std::string_view a, std::string_view b) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  std::string_view input(reinterpret_cast<const char*>(data), size);
   std::vector<std::string_view> parts;
-  for (std::string_view input(reinterpret_cast<const char*>(data), size);;) {
-    const std::size_t nul = input.find('\0');
+  for (std::size_t nul; (nul = input.find('\0')) != std::string_view::npos;
+       input.remove_prefix(nul + 1)) {
     parts.push_back(input.substr(0, nul));
-    if (nul == std::string_view::npos) break;
-    input.remove_prefix(nul + 1);
   }
+  parts.push_back(input);
   const std::string_view rawRoot = parts.size() > 1 ? parts[1] : std::string_view("/");
   const std::string_view rawRoot2 = parts.size() > 2 ? parts[2] : rawRoot;
   checkText(parts[0], rawRoot);

@@ -5,6 +5,7 @@
 #include <unicode/ustring.h>
 
 #include <algorithm>
+#include <regex>
 #include <vector>
 
 namespace tessvik::fuzz {
@@ -49,25 +50,10 @@ std::vector<std::string> graphemes(std::string_view s) {
   return out;
 }
 
-bool allDigits(std::string_view s) {
-  return !s.empty() && s.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// JSON's grammar, -?(0|[1-9][0-9]*)(.[0-9]+)?([eE][+-]?[0-9]+)?, taken
-// apart at its signs: the sign, the exponent, the fraction, the integer.
+// JSON's number grammar, as written in its standard.
 bool isNumber(std::string_view s) {
-  if (s.starts_with('-')) s.remove_prefix(1);
-  if (const std::size_t e = s.find_first_of("eE"); e != std::string_view::npos) {
-    std::string_view exponent = s.substr(e + 1);
-    if (exponent.starts_with('+') || exponent.starts_with('-')) exponent.remove_prefix(1);
-    if (!allDigits(exponent)) return false;
-    s = s.substr(0, e);
-  }
-  if (const std::size_t dot = s.find('.'); dot != std::string_view::npos) {
-    if (!allDigits(s.substr(dot + 1))) return false;
-    s = s.substr(0, dot);
-  }
-  return allDigits(s) && (s == "0" || s.front() != '0');
+  static const std::regex kNumber(R"(-?(0|[1-9][0-9]*)(\.[0-9]+)?([eE][+-]?[0-9]+)?)");
+  return std::regex_match(s.begin(), s.end(), kNumber);
 }
 
 }  // namespace

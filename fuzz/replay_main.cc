@@ -14,10 +14,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);
 
 int main(int argc, char** argv) {
+  using std::filesystem::directory_iterator;
   std::vector<std::filesystem::path> files;
-  if (argc == 2) {
-    for (const auto& entry : std::filesystem::directory_iterator(argv[1])) files.push_back(entry);
-  }
+  if (argc == 2) files.assign(directory_iterator(argv[1]), directory_iterator());
   std::sort(files.begin(), files.end());
   for (const std::filesystem::path& file : files) {
     std::printf("%s\n", file.c_str());

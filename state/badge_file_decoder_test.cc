@@ -5,24 +5,13 @@
 // what the fast paths of a re-read must not get wrong.
 #include "state/badge_file_decoder.h"
 
-#include <gtest/gtest.h>
-
-#include <string>
-#include <utility>
-#include <vector>
+#include "testing/test_support.h"
 
 namespace tessvik {
 namespace {
 
-using Changes = std::vector<std::pair<std::string, std::string>>;
-
-Changes diff(const StatusTable& next, const StatusTable& previous) {
-  Changes changes;
-  next.diff(previous, [&](std::string_view key, std::string_view status) {
-    changes.emplace_back(key, status);
-  });
-  return changes;
-}
+using testing::diff;
+using testing::Entries;
 
 // The bytes as the file system leaves them: room past the end.
 FlatArray<char> readBytes(std::string_view json) {
@@ -77,7 +66,7 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
                      first.value().files);
   ASSERT_TRUE(second);
   EXPECT_EQ(diff(second.value().files, first.value().files),
-            (Changes{{"a\b", "error"}, {"caf\u00E9", "syncing"}, {"a\\b", ""}}));
+            (Entries{{"a\b", "error"}, {"a\\b", ""}, {"caf\u00E9", "syncing"}}));
 }
 
 TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
@@ -90,7 +79,7 @@ TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
   Result<BadgeFile> file = decoder.decodeInPlace(bytes);
   ASSERT_TRUE(file) << file.error().description;
   const StatusTable& files = file.value().files;
-  EXPECT_EQ(diff(files, StatusTable()), (Changes{{"a\"q\\b", "syncing"},
+  EXPECT_EQ(diff(files, StatusTable()), (Entries{{"a\"q\\b", "syncing"},
                                                  {"caf\u00E9", "error"},
                                                  {"tail/of/the/file.txt", "synced"}}));
   EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table

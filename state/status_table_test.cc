@@ -4,30 +4,22 @@
 // whose seed corpora the tests replay.)
 #include "state/status_table_builder.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <map>
 #include <random>
 
+#include "testing/test_support.h"
+
 namespace tessvik {
 namespace {
 
-using Entries = std::vector<std::pair<std::string, std::string>>;
+using testing::diff;
+using testing::Entries;
 
 StatusTable table(const Entries& entries) {
   StatusTable::Builder builder;
   for (const auto& [key, status] : entries) EXPECT_TRUE(builder.add(key, status));
   return std::move(builder).finish();
-}
-
-Entries diff(const StatusTable& next, const StatusTable& previous) {
-  Entries changes;
-  next.diff(previous, [&](std::string_view key, std::string_view status) {
-    changes.emplace_back(key, status);
-  });
-  std::sort(changes.begin(), changes.end());
-  return changes;
 }
 
 TEST(StatusTable, FindsKeysUnderCanonicalEquivalenceAndKeepsThemAsWritten) {

@@ -83,12 +83,8 @@ void FinderProcess::closeInput() {
 }
 
 std::string FinderProcess::readLine() {
-  char* line = nullptr;
-  std::size_t capacity = 0;
-  const ssize_t n = ::getline(&line, &capacity, output_);
-  std::string text = n > 0 ? std::string(line, static_cast<std::size_t>(n)) : "";
-  std::free(line);
-  if (text.ends_with('\n')) text.pop_back();
+  std::string text;
+  for (int c; (c = std::fgetc(output_)) != EOF && c != '\n';) text += static_cast<char>(c);
   return text;
 }
 

@@ -16,12 +16,8 @@
 
 namespace tessvik::testing {
 
-// The built tessvik-finder; null when the Linux hosts are not built.
-#ifdef TESSVIK_FINDER_PATH
+// The built tessvik-finder (this driver is built only along with it).
 inline constexpr const char* kFinderPath = TESSVIK_FINDER_PATH;
-#else
-inline constexpr const char* kFinderPath = nullptr;
-#endif
 
 // A fresh home folder under the temporary folder, with an empty state
 // folder; removed with everything in it when the object goes.

@@ -1,5 +1,7 @@
 #include "testing/test_support.h"
 
+#include <algorithm>
+
 namespace tessvik::testing {
 namespace {
 
@@ -14,12 +16,20 @@ std::string quoted(const std::string& s) {
 
 }  // namespace
 
-std::string badgeJson(const std::string& root,
-                      const std::vector<std::pair<std::string, std::string>>& files) {
+std::string badgeJson(const std::string& root, const Entries& files) {
   std::string out = "{\"root\":" + quoted(root) + ",\"files\":{";
   for (const auto& [key, status] : files) out += quoted(key) + ":" + quoted(status) + ",";
   if (!files.empty()) out.pop_back();
   return out + "}}";
+}
+
+Entries diff(const StatusTable& next, const StatusTable& previous) {
+  Entries changes;
+  next.diff(previous, [&](std::string_view key, std::string_view status) {
+    changes.emplace_back(key, status);
+  });
+  std::sort(changes.begin(), changes.end());
+  return changes;
 }
 
 void ExtensionTest::start() {

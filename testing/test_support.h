@@ -17,9 +17,14 @@
 
 namespace tessvik::testing {
 
+// Keys (item paths) with their statuses.
+using Entries = std::vector<std::pair<std::string, std::string>>;
+
 // A badge state file's JSON text for `root` and `files`.
-std::string badgeJson(const std::string& root,
-                      const std::vector<std::pair<std::string, std::string>>& files);
+std::string badgeJson(const std::string& root, const Entries& files);
+
+// What `next.diff(previous)` reports, sorted.
+Entries diff(const StatusTable& next, const StatusTable& previous);
 
 // A state folder on a fake file system, with writers for badge state files.
 class StateFolderTest : public ::testing::Test {
@@ -32,8 +37,7 @@ class StateFolderTest : public ::testing::Test {
   void writeState(const std::string& name, const std::string& content) {
     files_.writeFile(statePath(name), content, FileTime{++clock_, 0});
   }
-  void writeState(const std::string& name, const std::string& root,
-                  const std::vector<std::pair<std::string, std::string>>& files) {
+  void writeState(const std::string& name, const std::string& root, const Entries& files) {
     writeState(name, badgeJson(root, files));
   }
   void removeState(const std::string& name) { files_.remove(statePath(name)); }

@@ -36,9 +36,6 @@ std::string push(const char* identifier, const std::string& path) {
 
 class TessvikFinderTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (kFinderPath == nullptr) GTEST_SKIP() << "tessvik-finder is not built";
-  }
   FinderProcess start(std::vector<std::string> args = {}) {
     args.insert(args.begin(), {"--home", home_.home});
     return FinderProcess(args);

@@ -69,8 +69,7 @@ FILE_MANAGERS = {
 VIEWERS = {"grid": "icon-view", "list": "list-view"}  # the same names in all three
 
 
-class Failure(Exception):
-    pass
+class Failure(Exception): pass
 
 
 def log(message):
@@ -89,8 +88,8 @@ def write(path, text, mode=0o644):
 
 def run_outside(args):
     tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "unshare", args.file_manager]
-    missing = [tool for tool in tools if shutil.which(tool) is None]
-    reason = f"missing: {' '.join(missing)}" if missing else None
+    missing = " ".join(tool for tool in tools if shutil.which(tool) is None)
+    reason = missing and f"missing: {missing}"
     if not missing:
         probe = subprocess.run(sandbox.unshare_command() + ["true"], capture_output=True)
         reason = probe.returncode and f"no namespaces: {probe.stderr.decode().strip()}"
@@ -163,7 +162,9 @@ def run_inside(args):
     with open(os.path.join(SHOTS, "session.log"), "w") as session_log:
         file_manager = sandbox.start_session(env, FILE_MANAGERS[args.file_manager][0] + [root], session_log)
         try:
-            emblems = wait_for(file_manager, env, "first-state", all_badged, 60)
+            first = list(FIRST_STATE.values())  # every item badged, in listing order
+            emblems = wait_for(file_manager, env, "first-state", lambda emblems: None if [
+                s for s, _, _ in screen.in_listing_order(emblems)] == first else f"expected {first}", 60)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
             menu_height = check_share(env, home, places[SHARED_ITEM])
             write_state(SECOND_STATE)
@@ -199,12 +200,6 @@ def wait_for(file_manager, env, name, check, timeout):
             return emblems
         time.sleep(0.2)
     raise Failure(f"{name}: the file manager ended ({file_manager.returncode})")
-
-
-# Every item badged, each with its own status, in listing order.
-def all_badged(emblems):
-    shown = [status for status, _, _ in screen.in_listing_order(emblems)]
-    return None if shown == list(FIRST_STATE.values()) else f"expected {list(FIRST_STATE.values())}"
 
 
 # A check: the item at each place shows the emblem of its status in
@@ -279,15 +274,14 @@ def check_no_share_outside(env, home, place, inside_height):
 
 
 def main():
+    # --extension-dir: where the module is installed, under --prefix (the
+    # CMAKE_INSTALL_PREFIX) unless absolute; --read-dir: the folder the file
+    # manager loads extensions from.
     parser = argparse.ArgumentParser(description="The extension in a real file manager.")
-    parser.add_argument("--build-dir", required=True)
+    for option in ("--build-dir", "--extension-dir", "--read-dir", "--prefix"):
+        parser.add_argument(option, required=True)
     parser.add_argument("--file-manager", choices=sorted(FILE_MANAGERS), default="nautilus")
     parser.add_argument("--view", choices=sorted(VIEWERS), default="grid")
-    parser.add_argument("--extension-dir", required=True,
-                        help="where the module is installed, under the prefix unless absolute")
-    parser.add_argument("--read-dir", required=True,
-                        help="the folder the file manager loads extensions from")
-    parser.add_argument("--prefix", required=True, help="CMAKE_INSTALL_PREFIX")
     parser.add_argument("--cmake", default="cmake")
     parser.add_argument("--inside", help=argparse.SUPPRESS)
     args = parser.parse_args()
