@@ -221,11 +221,13 @@ def xdotool(env, *args):
     subprocess.run(["xdotool", *args], env=env, check=True)
 
 
-# Shows `folder` in the window, through the location entry.
+# Shows `folder` in the window, through the location entry. Typed in one
+# burst: typed a key at a time, the entry's completion races the keys on a
+# busy machine ("/root/Syncnc").
 def go_to(env, folder):
     xdotool(env, "key", "ctrl+l", "sleep", "0.5")
-    xdotool(env, "type", "--delay", "20", folder)  # ("type" takes every argument left)
-    xdotool(env, "key", "Return", "sleep", "2")
+    xdotool(env, "type", "--delay", "0", folder)  # ("type" takes every argument left)
+    xdotool(env, "sleep", "0.5", "key", "Return", "sleep", "2")
 
 
 # Opens the context menu of the item at `place` and returns the menu's
