@@ -25,11 +25,12 @@ class CoarseFileSystem : public WritableFileSystem {
   std::map<std::string, Entry> entries;  // by path
   FileTime clock{1'700'000'001, 123'456'789};
   // The operation that fails with EIO: "write", "sync", "close",
-  // "setModificationTime" (of a file), "rename", "syncFolder"; "" for none.
+  // "setModificationTime" (of a file), "rename"; "" for none.
   std::string failing;
 
   FileTime kept(FileTime t) const;
-  std::optional<Error> fault(const char* operation, const std::string& path) const;
+  // Fails with EIO when `operation` is the failing one.
+  Result<void> fault(const char* operation, const std::string& path) const;
 
   Result<std::unique_ptr<WritableFile>> createNew(const std::string& path) override;
   Result<std::optional<FileTime>> modificationTime(const std::string& path) override;

@@ -3,23 +3,13 @@
 #include <cerrno>
 
 namespace tessvik {
-namespace {
-
-std::string parentOf(const std::string& path) {
-  const std::size_t slash = path.rfind('/');
-  return slash == std::string::npos || slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
 
 void FakeFileSystem::addFolder(const std::string& path) {
-  if (path.empty() || path == "/") return;
-  addFolder(parentOf(path));
   nodes_.try_emplace(path, Node{true, "", FileTime{}});
 }
 
 void FakeFileSystem::writeFile(const std::string& path, std::string content, FileTime modified) {
-  addFolder(parentOf(path));
+  addFolder(path.substr(0, path.rfind('/')));
   nodes_[path] = Node{false, std::move(content), modified};
 }
 

@@ -15,9 +15,9 @@ namespace tessvik {
 
 class FakeFileSystem : public FileSystem {
  public:
-  // Creates the folder at `path` and every folder above it.
+  // Creates the folder at `path`; only added folders can be listed.
   void addFolder(const std::string& path);
-  // Writes `content` at `path` with the date `modified` (creating folders).
+  // Writes `content` at `path` with the date `modified` (creating its folder).
   void writeFile(const std::string& path, std::string content, FileTime modified);
   // Removes `path` and everything below it.
   void remove(const std::string& path);

@@ -44,7 +44,6 @@ TEST_F(PosixFileSystemTest, ListsNamesOneLevelDeepAndFailsWholeWhenReadingFailsP
   std::vector<std::string> sorted = fs_.listFolder(dir_).value();
   std::sort(sorted.begin(), sorted.end());
   EXPECT_EQ(sorted, (std::vector<std::string>{"badges-1.json", "badges-2.json", "sub"}));
-  EXPECT_EQ(fs_.listFolder(path("nope")).error().code, ENOENT);
   // A partial list would drop files and clear their badges.
   Result<std::vector<std::string>> names = PosixFileSystem(&readTwoThenFail).listFolder(dir_);
   ASSERT_FALSE(names);
@@ -63,7 +62,6 @@ TEST_F(PosixFileSystemTest, ReadsWholeFilesIntoOneBufferWithTheRoomAskedFor) {
     EXPECT_EQ(std::string_view(bytes.data(), bytes.size()), content) << content.size();
     EXPECT_GE(bytes.capacity() - bytes.size(), 64u) << content.size();
   }
-  EXPECT_EQ(fs_.readFile(path("missing.json"), bytes, 0).error().code, ENOENT);
 }
 
 TEST_F(PosixFileSystemTest, RefusesWhatIsNotARegularFileWithoutBlockingAndDatesLinksThemselves) {
