@@ -45,7 +45,7 @@ ExtensionOnDisk::ExtensionOnDisk(const TemporaryHome& home) : realHome_(users_) 
 
 void ExtensionOnDisk::start() {
   Host host{controller, images_, files_, runLoop_, logger, users_, workspace_};
-  extension_ = std::make_unique<FinderSync>(host, realHome_);
+  extension_ = std::make_unique<FinderSync>(host, finderStateFolder(realHome_.path()));
 }
 
 void Paired::report(benchmark::State& state, double target, double unit, const char* floorName,

@@ -3,16 +3,12 @@
 
 #include "extension/badge_catalogue.h"
 #include "extension/messages.h"
-#include "extension/state_folder.h"
 #include "host/finder_sync_controller.h"
 #include "host/logger.h"
 #include "host/run_loop.h"
 #include "host/symbol_image.h"
 
 namespace tessvik {
-
-FinderSync::FinderSync(const Host& host, RealHome& realHome)
-    : FinderSync(host, finderStateFolder(realHome.path())) {}
 
 FinderSync::FinderSync(const Host& host, FileUrl stateFolder)
     : host_(host),

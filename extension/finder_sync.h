@@ -11,7 +11,7 @@
 
 #include "base/file_url.h"
 #include "extension/badge_state.h"
-#include "extension/real_home.h"
+#include "extension/state_folder.h"
 #include "host/host.h"
 #include "host/menu.h"
 
@@ -34,8 +34,6 @@ class FinderSync {
   // as the host's system keeps them (see state_folder.h). `host` must
   // outlive the object.
   FinderSync(const Host& host, FileUrl stateFolder);
-  // The Finder's state folder under the real home (finderStateFolder).
-  FinderSync(const Host& host, RealHome& realHome);
   FinderSync(const FinderSync&) = delete;
   FinderSync& operator=(const FinderSync&) = delete;
 

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "extension/finder_sync.h"
+#include "extension/real_home.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
 #include "hosts/file_manager/item_refresher.h"

@@ -6,7 +6,7 @@ namespace tessvik::macos {
 
 MacExtension::MacExtension()
     : extension_(Host{controller_, images_, fileSystem_, runLoop_, logger_, users_, workspace_},
-                 realHome_),
+                 finderStateFolder(realHome_.path())),
       fixedAnswers_(FixedAnswers::capture(extension_)) {}
 
 void MacExtension::requestBadgeIdentifier(NSURL* url) {

@@ -75,7 +75,7 @@ int run(const sim::Options& options) {
   {
     Host host{controller, images, fileSystem, runLoop, logger, users, workspace};
     sim::RequestDispatcher dispatcher(
-        std::make_unique<FinderSync>(host, realHome), controller,
+        std::make_unique<FinderSync>(host, finderStateFolder(realHome.path())), controller,
         [&runLoop] { runLoop.fireTimersNow(); }, out);
     sim::FdLineReader requests(STDIN_FILENO, kMaxRequestLine, [&](const sim::Line& line) {
       if (line.overlong) {

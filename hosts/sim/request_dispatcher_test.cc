@@ -17,7 +17,7 @@ class RequestDispatcherTest : public tessvik::testing::StateFolderTest, public L
     writeState("badges.json", "/S", {{"a.txt", "synced"}});
     Host host{controller_, images_, files_, runLoop_, logger_, users_, workspace_};
     dispatcher_ = std::make_unique<RequestDispatcher>(
-        std::make_unique<FinderSync>(host, realHome_), controller_,
+        std::make_unique<FinderSync>(host, finderStateFolder(realHome_.path())), controller_,
         [this] { runLoop_.fireTimers(); }, *this);
   }
   void writeLine(std::string_view line) override { lines_.append(line).append("\n"); }
