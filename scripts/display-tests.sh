@@ -11,9 +11,9 @@ cd "$(dirname "$0")/.."
 scripts/install-deps.sh
 packages=(xvfb xdotool imagemagick librsvg2-bin dbus hicolor-icon-theme util-linux
           nautilus libnautilus-extension-dev nemo libnemo-extension-dev caja libcaja-extension-dev
-          dolphin libkf5kio-dev libkf5coreaddons-dev extra-cmake-modules qtbase5-dev)
+          dolphin breeze-icon-theme libkf5kio-dev libkf5coreaddons-dev extra-cmake-modules qtbase5-dev)
 scripts/install-deps.sh "${packages[@]}"
 cmake -S . -B build-display -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-display --target tessvik-nautilus tessvik-nemo tessvik-caja \
   tessvik-dolphin-overlay tessvik-dolphin-menu
-TESSVIK_DISPLAY_REQUIRED=1 ctest --test-dir build-display -L display --output-on-failure "$@"
+TESSVIK_DISPLAY_REQUIRED=1 ctest --test-dir build-display -L "display|dolphin" --output-on-failure "$@"

@@ -1,8 +1,8 @@
 // Dolphin's overlay plugin: each item's emblem. Dolphin loads it as a plain
 // Qt plugin from kf5/overlayicon, once per process (every view shares the
-// instance), on its UI thread. The menu plugin reaches the same instance
-// through the plugin loader and asks it with the two invokable methods, so
-// that one Dolphin process runs the extension once.
+// instance), on its UI thread; it skips a plugin without KDE's metadata. The menu plugin reaches
+// the same instance through the plugin loader and asks it with the two invokable methods, so that
+// one Dolphin process runs the extension once.
 #pragma once
 
 #include <KOverlayIconPlugin>
@@ -17,7 +17,7 @@ namespace tessvik {
 // call answers nothing. UI thread only.
 class OverlayPlugin final : public KOverlayIconPlugin {
   Q_OBJECT
-  Q_PLUGIN_METADATA(IID "com.tessvik.dolphin.overlayicon")
+  Q_PLUGIN_METADATA(IID "com.tessvik.dolphin.overlayicon" FILE "overlay_plugin.json")
 
  public:
   explicit OverlayPlugin(QObject* parent = nullptr);
