@@ -123,8 +123,9 @@ def run_inside(args):
         try:
             time.sleep(3)
             xdotool(env, "search", "--sync", "--class", "dolphin", "windowsize", "--sync", "1200", "700")
-            # Dolphin selects the first item, whose emblem a selection recolours.
-            xdotool(env, "key", VIEW_KEYS[args.view], "sleep", "1", "mousemove", "900", "500", "click", "1")
+            leave(env)  # the view takes the keys; Dolphin selected the first item
+            xdotool(env, "key", VIEW_KEYS[args.view], "sleep", "1")
+            leave(env)
             emblems = wait_for(dolphin, env, "first-state", in_order(list(FIRST.values())), 60)
             places = {item: (x, y) for item, (_, x, y) in zip(FIRST, screen.in_listing_order(emblems))}
             height = check_share(env, home, places[SHARED])
@@ -181,9 +182,15 @@ def exactly(places, expected):
 
 
 def go_to(env, folder):
-    xdotool(env, "key", "ctrl+l", "sleep", "0.5", "ctrl+a")
+    xdotool(env, "key", "ctrl+l", "sleep", "0.5", "key", "ctrl+a")
     xdotool(env, "type", "--delay", "20", folder)
     xdotool(env, "key", "Return", "sleep", "2")
+
+
+# Closes the menu and clears the selection, the pointer away from the items:
+# a selected or hovered item's emblem changes colour.
+def leave(env):
+    xdotool(env, "key", "Escape", "sleep", "0.3", "mousemove", "900", "500", "click", "1", "sleep", "0.3")
 
 
 # Opens the context menu of the item at `place`; returns the menu's height.
@@ -192,7 +199,7 @@ def open_menu(env, place, name):
     xdotool(env, "mousemove", *(str(round(v)) for v in place), "click", "3", "sleep", "1.5")
     after = screen.Shot(env)
     after.save(os.path.join(SHOTS, name + ".png"))
-    xdotool(env, "key", "Escape", "sleep", "0.3", "Escape")  # the menu, then the selection
+    leave(env)
     return screen.changed_height(before, after)
 
 
@@ -214,7 +221,7 @@ def check_share(env, home, place):
         url = f.read()
     if url != expected:
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
-    xdotool(env, "key", "Escape")
+    leave(env)
     return height
 
 
