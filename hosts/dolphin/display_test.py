@@ -6,8 +6,8 @@
 # plugins from, then starts Dolphin under Xvfb in icon or details view on a
 # temporary home that holds a synced folder, a folder beside it and a badge
 # state file. Checks on screenshots that every item shows the emblem of its
-# status and that the emblems follow a rewrite of the state file without user
-# action; that « Partager avec TessVik… » in an item's context menu hands
+# status and that the emblems follow a rewrite and a deletion of the state
+# file without user action; that « Partager avec TessVik… » in an item's context menu hands
 # the tessvik scheme's handler the exact share URL; and that the menu of an
 # item outside the synced folder lacks it. Run as root, Dolphin runs as
 # nobody, as it should not run as root.
@@ -38,6 +38,7 @@ SHARED = "2.txt"
 NEAR = 10  # pixels: an emblem this close to an item's emblem place is that item's
 VIEW_KEYS = {"icons": "ctrl+1", "details": "ctrl+3"}
 MENU_ROWS = (12, 80)  # pixels: a menu one item shorter
+MENU_KEYS = ["Up", "Up", "Return"]  # our item comes last but for Properties
 NOBODY = 65534
 
 
@@ -131,6 +132,8 @@ def run_inside(args):
             height = check_share(env, home, places[SHARED])
             write_state(SECOND)
             wait_for(dolphin, env, "second-state", exactly(places, SECOND), 15)
+            os.remove(state_file)
+            wait_for(dolphin, env, "state-file-deleted", exactly(places, {}), 15)
             go_to(env, home + "/Other")
             outside = open_menu(env, places["1.txt"], "menu-outside")
             if not height - MENU_ROWS[1] <= outside <= height - MENU_ROWS[0]:
@@ -223,9 +226,6 @@ def check_share(env, home, place):
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
     leave(env)
     return height
-
-
-MENU_KEYS = ["Up", "Up", "Return"]
 
 
 def main():

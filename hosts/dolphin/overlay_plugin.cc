@@ -1,6 +1,5 @@
 #include "hosts/dolphin/overlay_plugin.h"
 
-#include <QLoggingCategory>
 #include <exception>
 
 #include "hosts/log_identity.h"
@@ -26,9 +25,10 @@ void logEscapedException() noexcept {
 
 OverlayPlugin::OverlayPlugin(QObject* parent) : KOverlayIconPlugin(parent) {
   try {
+    const QByteArray stateHome = qgetenv("XDG_STATE_HOME");
     extension_ = std::make_unique<DolphinExtension>(
         [this](const QUrl& item) { Q_EMIT overlaysChanged(item, getOverlays(item)); },
-        qgetenv("XDG_STATE_HOME").isEmpty() ? nullptr : qgetenv("XDG_STATE_HOME").constData());
+        stateHome.isNull() ? nullptr : stateHome.constData());
   } catch (...) {
     logEscapedException();
   }

@@ -1,8 +1,9 @@
 // Dolphin's overlay plugin: each item's emblem. Dolphin loads it as a plain
 // Qt plugin from kf5/overlayicon, once per process (every view shares the
-// instance), on its UI thread; it skips a plugin without KDE's metadata. The menu plugin reaches
-// the same instance through the plugin loader and asks it with the two invokable methods, so that
-// one Dolphin process runs the extension once.
+// instance), on its UI thread; it skips a plugin without KDE's metadata
+// (overlay_plugin.json). The menu plugin reaches the same instance through
+// the plugin loader and asks it with the two invokable methods, so that one
+// Dolphin process runs the extension once.
 #pragma once
 
 #include <KOverlayIconPlugin>
