@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds the .deb packages of the file-manager extensions
+# Builds the .deb packages of the file-manager extensions (Dolphin's too)
 # (scripts/build-packages.sh) and checks them with dpkg on this machine: an
 # upgrade, a reinstall, a removal and a purge each leave every file where the
 # file managers read it, or nothing at all, and no empty folder. Also checks `cmake --install`: each file once in
@@ -8,11 +8,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-packages.sh >/dev/null
-scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja
+scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin
 build=build-packages
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
-names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja)
+names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja tessvik-dolphin)
 debs=()
 for name in "${names[@]}"; do debs+=($build/packages/"${name}"_*.deb); done
 # Every file the packages must install, from the file managers' own settings.
@@ -20,6 +20,8 @@ expected=()
 for pair in nautilus:libnautilus-extension-4 nemo:libnemo-extension caja:libcaja-extension; do
   expected+=("$(pkg-config --variable=extensiondir "${pair#*:}")/libtessvik-${pair%%:*}.so")
 done
+plugins=$(/usr/lib/qt5/bin/qmake -query QT_INSTALL_PLUGINS)  # from qtbase5-dev, which the build needs
+expected+=("$plugins/kf5/overlayicon/tessvik-dolphin-overlay.so" "$plugins/kf5/kfileitemaction/tessvik-dolphin-menu.so")
 theme=/usr/share/icons/hicolor
 for svg in hosts/file_manager/emblems/*.svg; do expected+=("$theme/scalable/emblems/${svg##*/}"); done
 for svg in hosts/file_manager/emblems/16x16/*.svg; do expected+=("$theme/16x16/emblems/${svg##*/}"); done

@@ -13,17 +13,12 @@ namespace tessvik {
 
 // A URL that cannot be handed on is logged as an error, URL included, so
 // that what the user asked for is not lost without a word: no application
-// for its scheme (kNoHandlerMessage), or one that would not start
-// (kCannotOpenMessage). Main loop only; `logger` must outlive this object.
+// for its scheme (Workspace::kNoHandlerMessage), or one that would not start
+// (Workspace::kCannotOpenMessage). Main loop only; `logger` must outlive this object.
 class GioWorkspace final : public Workspace {
  public:
   // Whether some application handles `scheme`: GIO's default handler lookup.
   using HasHandler = std::function<bool(const std::string& scheme)>;
-  static constexpr const char* kNoHandlerMessage =
-      "aucune application n'ouvre les adresses « %{public}s: », rien n'a été ouvert : %{public}s";
-  static constexpr const char* kCannotOpenMessage =
-      "ouverture impossible : %{public}s : %{public}s";
-
   explicit GioWorkspace(Logger& logger, HasHandler hasHandler = &defaultHandlerExists)
       : logger_(logger), hasHandler_(std::move(hasHandler)) {}
 

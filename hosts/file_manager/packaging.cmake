@@ -1,8 +1,9 @@
 # What `cmake --install` and CPack put where: each module in its file
-# manager's extension folder (component nautilus, nemo or caja), the emblems
+# manager's extension folder (component nautilus, nemo, caja or dolphin, whose
+# two plugins go to Qt's plugin folder), the emblems
 # once in the hicolor icon theme (component emblems), scalable and fitted to
 # 16 px. `cpack -G DEB` makes one package of each component:
-# tessvik-nautilus, tessvik-nemo and tessvik-caja, each needing
+# tessvik-nautilus, tessvik-nemo, tessvik-caja and tessvik-dolphin, each needing
 # tessvik-emblems. The packages run no script of their own: dpkg hands the
 # icon theme's folder to hicolor-icon-theme's trigger, which rebuilds its icon
 # cache on install, upgrade and removal.
@@ -36,9 +37,9 @@ set(CPACK_DEBIAN_EMBLEMS_PACKAGE_ARCHITECTURE all)
 set(CPACK_DEBIAN_EMBLEMS_PACKAGE_DEPENDS hicolor-icon-theme)
 set(CPACK_DEBIAN_EMBLEMS_PACKAGE_SHLIBDEPS OFF)
 set(CPACK_COMPONENT_EMBLEMS_DESCRIPTION
-    "Les emblèmes des états de synchronisation TessVik, pour Nautilus, Nemo et Caja.")
+    "Les emblèmes des états de synchronisation TessVik, pour Nautilus, Nemo, Caja et Dolphin.")
 set(CPACK_COMPONENTS_ALL emblems)
-foreach(name nautilus nemo caja)
+foreach(name nautilus nemo caja dolphin)
   string(TOUPPER ${name} upper)
   if(NOT TESSVIK_${upper}_MODULE)
     continue()

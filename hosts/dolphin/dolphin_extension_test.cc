@@ -1,0 +1,102 @@
+// What the Dolphin host adds to the file-manager host: answers from memory
+// that are already new when Dolphin is told to ask again, only for items it
+// asked about; the menu's scope; KDE's URL opener's failures in the log.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include "host/fake/fake_host.h"
+#include "hosts/dolphin/dolphin_extension.h"
+
+namespace tessvik {
+namespace {
+
+class DolphinExtensionTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("state/tessvik"));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("Other"));
+  }
+  void writeState(const char* files) {
+    QFile file(dir_.filePath("state/tessvik/badges.json.tmp"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(QStringLiteral(R"({"root": "%1", "files": {%2}})")
+                   .arg(dir_.filePath("Sync"), QString::fromUtf8(files))
+                   .toUtf8());
+    file.close();
+    ASSERT_TRUE(QFile::rename(file.fileName(), dir_.filePath("state/tessvik/badges.json")) ||
+                (QFile::remove(dir_.filePath("state/tessvik/badges.json")) &&
+                 QFile::rename(file.fileName(), dir_.filePath("state/tessvik/badges.json"))));
+  }
+  QUrl item(const QString& name) const { return QUrl::fromLocalFile(dir_.filePath(name)); }
+
+  QTemporaryDir dir_;
+};
+
+TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItAskedAbout) {
+  writeState(R"("a": "synced", "b": "synced")");
+  QEventLoop loop;
+  std::vector<std::pair<QUrl, QStringList>> changed;
+  std::unique_ptr<DolphinExtension> extension;
+  extension = std::make_unique<DolphinExtension>(
+      [&](const QUrl& url) {
+        changed.emplace_back(url, extension->overlaysFor(url));
+        loop.quit();
+      },
+      QFile::encodeName(dir_.filePath("state")).constData());
+  EXPECT_EQ(extension->overlaysFor(item("Sync/a")), QStringList{"emblem-tessvik-checkmark-green"});
+  EXPECT_EQ(extension->overlaysFor(item("Sync/c")), QStringList{});
+  EXPECT_EQ(extension->overlaysFor(QUrl("https://example.com/Sync/a")), QStringList{});
+  writeState(R"("a": "error", "b": "error")");  // b was never asked about
+  QTimer::singleShot(5000, &loop, &QEventLoop::quit);
+  loop.exec();
+  const std::vector<std::pair<QUrl, QStringList>> expected{
+      {item("Sync/a"), QStringList{"emblem-tessvik-xmark-red"}}};
+  EXPECT_EQ(changed, expected);
+}
+
+TEST_F(DolphinExtensionTest, TheShareItemOnlyInsideTheSyncedFolder) {
+  writeState("");
+  DolphinExtension extension([](const QUrl&) {},
+                             QFile::encodeName(dir_.filePath("state")).constData());
+  const std::vector<DolphinMenuItem> inside = extension.menuFor({item("Sync/a"), item("Sync")});
+  ASSERT_EQ(inside.size(), 1u);
+  EXPECT_EQ(inside[0].label, QString::fromUtf8("Partager avec TessVik\u2026"));
+  EXPECT_TRUE(extension.menuFor({item("Sync/a"), item("Other/a")}).empty());
+}
+
+TEST(QtWorkspaceTest, AUrlThatCannotBeOpenedIsLoggedWithIt) {
+  RecordingLogger logger;
+  std::vector<std::string> opened;
+  bool handled = false;
+  QtWorkspace workspace(
+      logger, [&](const std::string& scheme) { return handled && scheme == "tessvik"; },
+      [&](const std::string& url, auto failed) {
+        opened.push_back(url);
+        failed("Échec");
+      });
+  EXPECT_FALSE(workspace.openUrl("tessvik://share?path=/a%20b"));
+  handled = true;
+  EXPECT_TRUE(workspace.openUrl("tessvik://share?path=/c"));
+  EXPECT_EQ(opened, std::vector<std::string>{"tessvik://share?path=/c"});
+  const std::vector<RecordingLogger::Line> expected{
+      {LogLevel::kError,
+       "aucune application n'ouvre les adresses « tessvik: », rien n'a été ouvert : "
+       "tessvik://share?path=/a%20b"},
+      {LogLevel::kError, "ouverture impossible : tessvik://share?path=/c : Échec"}};
+  EXPECT_EQ(logger.lines, expected);
+}
+
+}  // namespace
+}  // namespace tessvik
+
+int main(int argc, char** argv) {
+  QCoreApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
