@@ -17,10 +17,12 @@ import subprocess
 WORK = "/tmp/work"  # where the work folder is seen inside the namespace
 
 
-# The command prefix that runs a program in namespaces of its own.
+# The command prefix that runs a program in namespaces of its own. A network
+# namespace of its own too: X's and D-Bus's abstract sockets live there, so
+# two sessions at once cannot take each other's display.
 def unshare_command():
     user = ["--user", "--map-root-user"] if os.geteuid() != 0 else []
-    return ["unshare", *user, "--mount", "--pid", "--fork", "--mount-proc"]
+    return ["unshare", *user, "--mount", "--pid", "--net", "--fork", "--mount-proc"]
 
 
 def _mount(*args):
