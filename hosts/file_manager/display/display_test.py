@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 # The extension in a real file manager, on a virtual screen.
 #
-# Installs the module and the emblems into a temporary folder, then starts the
-# file manager under Xvfb (sandbox.py), in grid or list view, on a temporary
+# Installs the module (Dolphin: the plugins) and the emblems into a temporary
+# folder, then starts the file manager under Xvfb (sandbox.py), in grid or
+# list view (Dolphin's icons or details), on a temporary
 # home that holds a synced folder, a folder beside it and a badge state file.
 # Checks on screenshots (screen.py) that every item shows the emblem of its
 # status, that the emblems follow a rewrite of the badge state file and vanish
@@ -44,6 +45,9 @@ SECOND_STATE = {"1.txt": "error", "2.txt": "synced", "3.txt": "",  # "": no badg
                 "6.txt": "conflict", "7 été.txt": "syncing"}  # 5.txt: no longer listed
 ITEMS = list(FIRST_STATE)
 SHARED_ITEM = "7 été.txt"  # a space and accents: percent-encoded in the URL
+# KIO hands a handler its URL decoded ("…/7 été.txt"): Dolphin shares a plain
+# name until its opener passes the URL through as given.
+SHARED_ITEM_DOLPHIN = "2.txt"
 
 NEAR = 10  # pixels: an emblem this close to an item's emblem place is that item's
 # From a context menu just opened to our item, chosen: in all three file
@@ -53,7 +57,8 @@ OUTSIDE_ITEM = "Autre/1.txt"  # beside the synced folder: no share item
 MENU_ROWS = (12, 80)  # pixels: a menu one item (and its separator) shorter
 
 # Each file manager's command and GSettings keyfile: the view ({viewer}), a
-# large window, no desktop.
+# large window, no desktop. Dolphin has no GSettings: its view is chosen by
+# key, its window sized once it shows.
 FILE_MANAGERS = {
     "nautilus": (["nautilus", "--new-window"],
                  "[org/gnome/nautilus/preferences]\ndefault-folder-viewer='{viewer}'\n\n"
@@ -65,8 +70,11 @@ FILE_MANAGERS = {
              "[org/mate/caja/preferences]\ndefault-folder-viewer='{viewer}'\n\n"
              "[org/mate/caja/window-state]\nstart-with-sidebar=false\n\n"
              "[org/mate/background]\nshow-desktop-icons=false\n"),
+    "dolphin": (["dolphin", "--new-window"], ""),
 }
 VIEWERS = {"grid": "icon-view", "list": "list-view"}  # the same names in all three
+DOLPHIN_VIEW_KEYS = {"grid": "ctrl+1", "list": "ctrl+3"}
+NOBODY = 65534  # Dolphin will not run as root: run as root, it runs as nobody
 
 
 class Failure(Exception): pass
@@ -87,7 +95,8 @@ def write(path, text, mode=0o644):
 
 
 def run_outside(args):
-    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "unshare", args.file_manager]
+    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "unshare", "setpriv", "dbus-run-session",
+             args.file_manager]
     missing = " ".join(tool for tool in tools if shutil.which(tool) is None)
     reason = missing and f"missing: {missing}"
     if not missing:
@@ -129,8 +138,9 @@ def prepare(work, args):
     os.makedirs(os.path.join(home, STATE_FOLDER))
     for path in [os.path.join("Sync", name) for name in ITEMS] + [OUTSIDE_ITEM]:
         write(os.path.join(home, path), "")
-    write(os.path.join(home, ".config/glib-2.0/settings/keyfile"),
-          FILE_MANAGERS[args.file_manager][1].format(viewer=VIEWERS[args.view]))
+    if FILE_MANAGERS[args.file_manager][1]:
+        write(os.path.join(home, ".config/glib-2.0/settings/keyfile"),
+              FILE_MANAGERS[args.file_manager][1].format(viewer=VIEWERS[args.view]))
     write(os.path.join(home, ".local/bin/tessvik-recorder"),
           '#!/bin/sh\nprintf "%s" "$1" > "$HOME/shared.tmp" && mv "$HOME/shared.tmp" "$HOME/shared"\n',
           0o755)
@@ -149,6 +159,21 @@ def run_inside(args):
                               args.prefix)
     state_file = os.path.join(home, STATE_FOLDER, "badges.json")
     root = os.path.join(home, "Sync")
+    command = FILE_MANAGERS[args.file_manager][0] + [root]
+    if args.file_manager == "dolphin":
+        plugins = os.path.join(sandbox.WORK, "root", os.path.join(args.prefix, args.extension_dir).lstrip("/"))
+        # (nobody's home is /nonexistent: the XDG folders say where its own is.)
+        env.update(QT_PLUGIN_PATH=plugins, QT_QPA_PLATFORM="xcb",
+                   QT_LOGGING_RULES="com.tessvik.tessvik.finder.badges.info=true",
+                   **{f"XDG_{kind}_HOME": os.path.join(home, path) for kind, path in (
+                       ("STATE", ".local/state"), ("CONFIG", ".config"), ("DATA", ".local/share"),
+                       ("CACHE", ".cache"))})
+        command = ["dbus-run-session", "--"] + command
+        if os.geteuid() == 0:
+            os.chmod(sandbox.WORK, 0o755)
+            for path in (home, "/tmp/runtime", SHOTS):
+                subprocess.run(["chown", "-R", f"{NOBODY}:{NOBODY}", path], check=True)
+            command = ["setpriv", f"--reuid={NOBODY}", f"--regid={NOBODY}", "--clear-groups"] + command
 
     def write_state(statuses):
         # Whole, as the sync client does. The accented item's key is
@@ -160,13 +185,20 @@ def run_inside(args):
 
     write_state(FIRST_STATE)
     with open(os.path.join(SHOTS, "session.log"), "w") as session_log:
-        file_manager = sandbox.start_session(env, FILE_MANAGERS[args.file_manager][0] + [root], session_log)
+        file_manager = sandbox.start_session(env, command, session_log)
         try:
+            if args.file_manager == "dolphin":
+                # A click beside the items gives the view the keys and clears
+                # the selection (no Escape: it would stop the folder loading).
+                xdotool(env, "search", "--sync", "--class", "dolphin", "windowsize", "--sync", "1200", "700",
+                        "sleep", "1", "mousemove", "900", "500", "click", "1",
+                        "key", DOLPHIN_VIEW_KEYS[args.view], "sleep", "1", "click", "1")
             first = list(FIRST_STATE.values())  # every item badged, in listing order
             emblems = wait_for(file_manager, env, "first-state", lambda emblems: None if [
                 s for s, _, _ in screen.in_listing_order(emblems)] == first else f"expected {first}", 60)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
-            menu_height = check_share(env, home, places[SHARED_ITEM])
+            shared = SHARED_ITEM_DOLPHIN if args.file_manager == "dolphin" else SHARED_ITEM
+            menu_height = check_share(env, home, places[shared], shared)
             write_state(SECOND_STATE)
             visible = {item: s for item, s in SECOND_STATE.items() if s in screen.EMBLEM_COLOURS}
             wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
@@ -218,14 +250,20 @@ def exactly(places, expected):
 
 
 def xdotool(env, *args):
-    subprocess.run(["xdotool", *args], env=env, check=True)
+    subprocess.run(["xdotool", *args], env=env, check=True, stdout=subprocess.DEVNULL)
+
+
+# Closes a menu and clears the selection, the pointer away from the items: a
+# selected or hovered item's emblem may change colour (Dolphin's does).
+def leave(env):
+    xdotool(env, "key", "Escape", "sleep", "0.3", "mousemove", "900", "500", "click", "1", "sleep", "0.3")
 
 
 # Shows `folder` in the window, through the location entry. Typed in one
 # burst: typed a key at a time, the entry's completion races the keys on a
 # busy machine ("/root/Syncnc").
 def go_to(env, folder):
-    xdotool(env, "key", "ctrl+l", "sleep", "0.5")
+    xdotool(env, "key", "ctrl+l", "sleep", "0.5", "key", "ctrl+a")
     xdotool(env, "type", "--delay", "0", folder)  # ("type" takes every argument left)
     xdotool(env, "sleep", "0.5", "key", "Return", "sleep", "2")
 
@@ -244,10 +282,10 @@ def open_menu(env, place, name):
 # Opens the item's context menu, chooses our item with the keyboard and
 # reads what the tessvik scheme's handler was given. Returns the menu's
 # height.
-def check_share(env, home, place):
+def check_share(env, home, place, item):
     height = open_menu(env, place, "menu-in-synced-folder")
     xdotool(env, "key", "--delay", "300", *MENU_KEYS)
-    expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", SHARED_ITEM), safe="/")
+    expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", item), safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
     while not os.path.exists(shared):
@@ -259,7 +297,7 @@ def check_share(env, home, place):
         url = f.read()
     if url != expected:
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
-    xdotool(env, "key", "Escape")
+    leave(env)
     return height
 
 
@@ -269,7 +307,7 @@ def check_share(env, home, place):
 def check_no_share_outside(env, home, place, inside_height):
     go_to(env, os.path.join(home, os.path.dirname(OUTSIDE_ITEM)))
     height = open_menu(env, place, "menu-outside")
-    xdotool(env, "key", "Escape")
+    leave(env)
     if not inside_height - MENU_ROWS[1] <= height <= inside_height - MENU_ROWS[0]:
         raise Failure(f"menu outside the synced folder: {height} px high, inside {inside_height} px")
     log(f"menu outside: ok: {height} px high, inside {inside_height} px")
@@ -277,11 +315,13 @@ def check_no_share_outside(env, home, place, inside_height):
 
 def main():
     # --extension-dir: where the module is installed, under --prefix (the
-    # CMAKE_INSTALL_PREFIX) unless absolute; --read-dir: the folder the file
-    # manager loads extensions from.
+    # CMAKE_INSTALL_PREFIX) unless absolute (Dolphin: Qt's plugin folder);
+    # --read-dir: the folder the file manager loads extensions from (Dolphin:
+    # none, it reads them through QT_PLUGIN_PATH).
     parser = argparse.ArgumentParser(description="The extension in a real file manager.")
-    for option in ("--build-dir", "--extension-dir", "--read-dir", "--prefix"):
+    for option in ("--build-dir", "--extension-dir", "--prefix"):
         parser.add_argument(option, required=True)
+    parser.add_argument("--read-dir")
     parser.add_argument("--file-manager", choices=sorted(FILE_MANAGERS), default="nautilus")
     parser.add_argument("--view", choices=sorted(VIEWERS), default="grid")
     parser.add_argument("--cmake", default="cmake")

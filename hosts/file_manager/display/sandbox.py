@@ -53,8 +53,8 @@ def _cover_with(layer, target):
 
 
 # Inside the namespaces: a private /tmp with `work` at WORK, the module
-# installed under work/root in `installed_dir` seen in `read_dir`, where the
-# file manager reads it, work/home over the real home. Returns the real
+# installed under work/root in `installed_dir` seen in `read_dir` (if any),
+# where the file manager reads it, work/home over the real home. Returns the real
 # home's path and the environment for the session.
 def enter(work, installed_dir, read_dir, prefix):
     account = pwd.getpwuid(os.getuid())
@@ -64,7 +64,8 @@ def enter(work, installed_dir, read_dir, prefix):
     os.makedirs(WORK)
     _mount("--bind", f"/proc/{os.getpid()}/fd/{held}", WORK)
     os.close(held)
-    _cover_with(os.path.join(WORK, "root", installed_dir.lstrip("/")), read_dir)
+    if read_dir:
+        _cover_with(os.path.join(WORK, "root", installed_dir.lstrip("/")), read_dir)
     _mount("--bind", os.path.join(WORK, "home"), account.pw_dir)
     os.makedirs("/tmp/runtime", mode=0o700)
     home = account.pw_dir
