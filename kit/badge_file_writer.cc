@@ -4,10 +4,10 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
 #include <cstdint>
 
+#include "base/json_string.h"
 #include "host/posix/posix_writable_file_system.h"
 
 namespace tessvik::kit {
@@ -18,56 +18,6 @@ namespace {
 constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 constexpr std::int64_t kBillion = 1'000'000'000;
-
-// Control characters, '"' and '\\' must be escaped in a JSON string; every
-// other byte, UTF-8 included, is written as it is.
-constexpr std::array<bool, 256> kNeedsEscape = [] {
-  std::array<bool, 256> table{};
-  for (int c = 0; c < 0x20; ++c) table[c] = true;
-  table['"'] = table['\\'] = true;
-  return table;
-}();
-
-void appendJsonString(std::string& out, std::string_view s) {
-  out += '"';
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < s.size(); ++i) {
-    const auto c = static_cast<unsigned char>(s[i]);
-    if (!kNeedsEscape[c]) continue;
-    out.append(s.data() + start, i - start);
-    start = i + 1;
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default: {
-        static constexpr char kHex[] = "0123456789abcdef";
-        const char escaped[] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 15]};
-        out.append(escaped, sizeof escaped);
-      }
-    }
-  }
-  out.append(s.data() + start, s.size() - start);
-  out += '"';
-}
 
 bool isUtf8(std::string_view s) {
   return simdjson::validate_utf8(s.data(), s.size());
@@ -198,7 +148,7 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
   }
   open->buffer.reserve(kChunk + 4096);
   open->buffer += "{\"root\":";
-  appendJsonString(open->buffer, root);
+  appendJsonQuoted(open->buffer, root);
   open->buffer += ",\"files\":{";
   return BadgeFileWriter(std::move(open));
 }
@@ -226,9 +176,9 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.
   out += count_ == 0 ? "\n" : ",\n";
-  appendJsonString(out, relativePath);
+  appendJsonQuoted(out, relativePath);
   out += ':';
-  appendJsonString(out, status);
+  appendJsonQuoted(out, status);
   ++count_;
   if (out.size() >= kChunk) return flush();
   return {};

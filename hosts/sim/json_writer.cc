@@ -3,58 +3,17 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/json_string.h"
 #include "text/unicode.h"
 
 namespace tessvik::sim {
-namespace {
-
-void appendEscaped(std::string& out, std::string_view valid) {
-  static constexpr char kHex[] = "0123456789abcdef";
-  for (char c : valid) {
-    switch (c) {
-      case '"':
-        out += "\\\"";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\t':
-        out += "\\t";
-        break;
-      case '\b':
-        out += "\\b";
-        break;
-      case '\f':
-        out += "\\f";
-        break;
-      default:
-        if (static_cast<unsigned char>(c) < 0x20) {
-          out += "\\u00";
-          out += kHex[(c >> 4) & 0xF];
-          out += kHex[c & 0xF];
-        } else {
-          out += c;
-        }
-    }
-  }
-}
-
-}  // namespace
 
 void appendJsonString(std::string& out, std::string_view text) {
-  out += '"';
   if (text::isAscii(text)) {
-    appendEscaped(out, text);
+    appendJsonQuoted(out, text);
   } else {
-    appendEscaped(out, text::toValidUtf8(text));
+    appendJsonQuoted(out, text::toValidUtf8(text));
   }
-  out += '"';
 }
 
 void JsonWriter::separate() {
