@@ -73,7 +73,9 @@ std::string numbersAsZero(std::string_view json) {
       std::size_t end = i;
       while (end < out.size() && !endsToken(out[end])) ++end;
       if (isNumber(std::string_view(out).substr(i, end - i))) {
-        out.replace(i, end - i, "0" + std::string(end - i - 1, ' '));
+        out[i] = '0';
+        std::fill(out.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                  out.begin() + static_cast<std::ptrdiff_t>(end), ' ');
       }
       i = end;
     }

@@ -62,8 +62,13 @@ Result<FileTime> dateAfter(WritableFile& file, FileTime old, FileTime now) {
 // `writer` tells apart the writers of one process; a name left by a process
 // that died with the same number is met as EEXIST and another is tried.
 std::string temporaryName(std::string_view name, const void* writer, int attempt) {
-  return "." + std::string(name) + "." + std::to_string(::getpid()) + "-" +
-         std::to_string(reinterpret_cast<std::uintptr_t>(writer) + attempt) + ".tmp";
+  // (Appended piece by piece: g++ 12 at -O3 warns wrongly on "." + string.)
+  std::string temporary = ".";
+  temporary.append(name);
+  temporary.append(".").append(std::to_string(::getpid())).append("-");
+  temporary.append(std::to_string(reinterpret_cast<std::uintptr_t>(writer) + attempt));
+  temporary.append(".tmp");
+  return temporary;
 }
 
 }  // namespace
