@@ -190,7 +190,9 @@ def run_inside(args):
             if args.file_manager == "dolphin":
                 # A click beside the items gives the view the keys and clears
                 # the selection (no Escape: it would stop the folder loading).
-                xdotool(env, "search", "--sync", "--class", "dolphin", "windowsize", "--sync", "1200", "700",
+                time.sleep(3)  # (before, only a hidden window of Dolphin's may be found)
+                xdotool(env, "search", "--sync", "--onlyvisible", "--class", "dolphin",
+                        "windowsize", "--sync", "1200", "700",
                         "sleep", "1", "mousemove", "900", "500", "click", "1",
                         "key", DOLPHIN_VIEW_KEYS[args.view], "sleep", "1", "click", "1")
             first = list(FIRST_STATE.values())  # every item badged, in listing order
