@@ -15,5 +15,5 @@ packages=(xvfb xdotool imagemagick librsvg2-bin dbus hicolor-icon-theme util-lin
 scripts/install-deps.sh "${packages[@]}"
 cmake -S . -B build-display -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-display --target tessvik-nautilus tessvik-nemo tessvik-caja \
-  tessvik-dolphin-overlay tessvik-dolphin-menu
+  tessvik-dolphin-overlay tessvik-dolphin-menu tessvik_dolphin_tests
 TESSVIK_DISPLAY_REQUIRED=1 ctest --test-dir build-display -L "display|dolphin" --output-on-failure "$@"
