@@ -9,6 +9,8 @@
 #include <cstring>
 #include <new>
 
+#include "host/posix/stat_time.h"
+
 namespace tessvik {
 namespace {
 
@@ -26,14 +28,6 @@ class Fd {
  private:
   int fd_;
 };
-
-FileTime modificationOf(const struct stat& st) {
-#if defined(__APPLE__)
-  return FileTime{st.st_mtimespec.tv_sec, st.st_mtimespec.tv_nsec};
-#else
-  return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-#endif
-}
 
 }  // namespace
 

@@ -7,16 +7,10 @@
 #include <cerrno>
 #include <cstdio>
 
+#include "host/posix/stat_time.h"
+
 namespace tessvik {
 namespace {
-
-FileTime modificationOf(const struct stat& st) {
-#if defined(__APPLE__)
-  return FileTime{st.st_mtimespec.tv_sec, st.st_mtimespec.tv_nsec};
-#else
-  return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
-#endif
-}
 
 class PosixWritableFile final : public WritableFile {
  public:

@@ -1,7 +1,6 @@
 #include "hosts/dolphin/overlay_plugin.h"
 
-#include <exception>
-
+#include "hosts/exception_text.h"
 #include "hosts/log_identity.h"
 
 namespace tessvik {
@@ -10,13 +9,7 @@ namespace {
 // An exception stops at this boundary: Dolphin goes on, the call does
 // nothing, and the log says why.
 void logEscapedException() noexcept {
-  const char* what = "inconnue";
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    what = e.what();
-  } catch (...) {
-  }
+  const char* what = currentExceptionText();
   qWarning("%s.%s: exception interceptée : %s", kExtensionLog.subsystem, kExtensionLog.category,
            what);
 }

@@ -4,7 +4,6 @@
 
 #include <glib.h>
 
-#include <exception>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -19,6 +18,7 @@
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
 #include "host/repeat_limited_logger.h"
+#include "hosts/exception_text.h"
 #include "hosts/file_manager/file_manager_extension.h"
 #include "hosts/file_manager/idle_refresher.h"
 #include "hosts/log_identity.h"
@@ -47,13 +47,7 @@ namespace {
 // An exception stops at this boundary: the file manager goes on, the call
 // does nothing, and the log says why.
 void logEscapedException() noexcept {
-  const char* what = "inconnue";
-  try {
-    throw;
-  } catch (const std::exception& e) {
-    what = e.what();
-  } catch (...) {
-  }
+  const char* what = tessvik::currentExceptionText();
   g_log_structured(tessvik::kExtensionLog.subsystem, G_LOG_LEVEL_WARNING, "MESSAGE",
                    "exception interceptée : %s", what);
 }
