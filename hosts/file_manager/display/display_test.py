@@ -184,20 +184,10 @@ def run_inside(args):
         os.rename(state_file + ".tmp", state_file)
 
     write_state(FIRST_STATE)
-    with open(os.path.join(SHOTS, "session.log"), "w") as session_log:
-        file_manager = sandbox.start_session(env, command, session_log)
+    session_log_path = os.path.join(SHOTS, "session.log")
+    with open(session_log_path, "w") as session_log:
         try:
-            if args.file_manager == "dolphin":
-                # A click beside the items gives the view the keys and clears
-                # the selection (no Escape: it would stop the folder loading).
-                time.sleep(3)  # (before, only a hidden window of Dolphin's may be found)
-                xdotool(env, "search", "--sync", "--onlyvisible", "--class", "dolphin",
-                        "windowsize", "--sync", "1200", "700",
-                        "sleep", "1", "mousemove", "900", "500", "click", "1",
-                        "key", DOLPHIN_VIEW_KEYS[args.view], "sleep", "1", "click", "1")
-            first = list(FIRST_STATE.values())  # every item badged, in listing order
-            emblems = wait_for(file_manager, env, "first-state", lambda emblems: None if [
-                s for s, _, _ in screen.in_listing_order(emblems)] == first else f"expected {first}", 60)
+            file_manager, emblems = start_showing_first_state(args, env, command, session_log)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
             shared = SHARED_ITEM_DOLPHIN if args.file_manager == "dolphin" else SHARED_ITEM
             menu_height = check_share(env, home, places[shared], shared)
@@ -211,9 +201,45 @@ def run_inside(args):
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
             log(f"FAILED: {failure}")
+            log_tail(session_log_path)
             return 1
     log("passed")
     return 0
+
+
+# Starts the session and waits for every item's first emblem; returns the
+# file manager's process and the emblems. A file manager that exits by
+# itself before that (Nautilus once did, with status 1, on a loaded CI
+# machine) is started once more in a new session; one ended by a signal,
+# which is how a fault in our module would end it, never is.
+def start_showing_first_state(args, env, command, session_log):
+    first = list(FIRST_STATE.values())  # every item badged, in listing order
+    for attempt in (1, 2):
+        file_manager = sandbox.start_session(env, command, session_log)
+        if args.file_manager == "dolphin":
+            # A click beside the items gives the view the keys and clears
+            # the selection (no Escape: it would stop the folder loading).
+            time.sleep(3)  # (before, only a hidden window of Dolphin's may be found)
+            xdotool(env, "search", "--sync", "--onlyvisible", "--class", "dolphin",
+                    "windowsize", "--sync", "1200", "700",
+                    "sleep", "1", "mousemove", "900", "500", "click", "1",
+                    "key", DOLPHIN_VIEW_KEYS[args.view], "sleep", "1", "click", "1")
+        try:
+            return file_manager, wait_for(file_manager, env, "first-state", lambda emblems: None if [
+                s for s, _, _ in screen.in_listing_order(emblems)] == first else f"expected {first}", 60)
+        except Failure:
+            if attempt == 2 or file_manager.returncode is None or file_manager.returncode < 0:
+                raise
+            session_log.flush()
+            log(f"the file manager exited ({file_manager.returncode}) before showing the folder; "
+                "starting a new session")
+            log_tail(session_log.name)
+
+
+def log_tail(path, lines=15):
+    with open(path, errors="replace") as f:
+        for line in f.read().splitlines()[-lines:]:
+            log(f"  | {line}")
 
 
 # Takes screenshots until `check(emblems)` finds nothing wrong, or fails
