@@ -1,6 +1,6 @@
 // The extension as Dolphin hosts it: the file-manager host's logic (emblems,
 // links, menu, share) over the core, made of the real file system and user
-// database, Qt's run loop and log, and KDE's URL opener; with the
+// database, Qt's run loop and log, and KDE's application launcher; with the
 // bookkeeping of the items Dolphin asked about, which Dolphin never says it
 // let go of.
 #pragma once

@@ -1,6 +1,6 @@
 // What the Dolphin host adds to the file-manager host: answers from memory
 // that are already new when Dolphin is told to ask again, only for items it
-// asked about; the menu's scope; KDE's URL opener's failures in the log.
+// asked about; the launcher's failures in the log.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -20,7 +20,6 @@ class DolphinExtensionTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(QDir(dir_.path()).mkpath("state/tessvik"));
-    ASSERT_TRUE(QDir(dir_.path()).mkpath("Other"));
   }
   void writeState(const char* files) {
     QFile file(dir_.filePath("state/tessvik/badges.json.tmp"));
@@ -58,16 +57,6 @@ TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItAskedAb
   const std::vector<std::pair<QUrl, QStringList>> expected{
       {item("Sync/a"), QStringList{"emblem-tessvik-xmark-red"}}};
   EXPECT_EQ(changed, expected);
-}
-
-TEST_F(DolphinExtensionTest, TheShareItemOnlyInsideTheSyncedFolder) {
-  writeState("");
-  DolphinExtension extension([](const QUrl&) {},
-                             QFile::encodeName(dir_.filePath("state")).constData());
-  const std::vector<DolphinMenuItem> inside = extension.menuFor({item("Sync/a"), item("Sync")});
-  ASSERT_EQ(inside.size(), 1u);
-  EXPECT_EQ(inside[0].label, QString::fromUtf8("Partager avec TessVik\u2026"));
-  EXPECT_TRUE(extension.menuFor({item("Sync/a"), item("Other/a")}).empty());
 }
 
 TEST(QtWorkspaceTest, AUrlThatCannotBeOpenedIsLoggedWithIt) {

@@ -1,8 +1,10 @@
 #include "hosts/dolphin/qt_workspace.h"
 
 #include <KApplicationTrader>
-#include <KIO/OpenUrlJob>
+#include <KIO/CommandLauncherJob>
+#include <KIO/DesktopExecParser>
 #include <QUrl>
+#include <QUuid>
 
 namespace tessvik {
 
@@ -13,8 +15,24 @@ bool QtWorkspace::preferredHandlerExists(const std::string& scheme) {
 
 void QtWorkspace::openWithKio(const std::string& url,
                               std::function<void(const std::string& reason)> failed) {
-  // The URL is already percent-encoded: KIO must not encode it again.
-  auto* job = new KIO::OpenUrlJob(QUrl::fromEncoded(QByteArray::fromStdString(url)));
+  // KIO fills a handler's %u with the URL decoded ("…/7 été.txt"), and the
+  // handler must get the text we give it. So KIO builds the command line
+  // from the desktop entry for a stand-in of the same scheme that no
+  // decoding changes, and the stand-in is then replaced by the URL as given.
+  const std::size_t colon = url.find(':');
+  const QString scheme = QString::fromStdString(url.substr(0, colon));
+  const KService::Ptr service =
+      KApplicationTrader::preferredService(QStringLiteral("x-scheme-handler/") + scheme);
+  if (!service) return failed("plus aucune application ne l'ouvre");  // (gone since asked)
+  const QString standIn = scheme + QLatin1Char(':') + QUuid::createUuid().toString(QUuid::Id128);
+  const KIO::DesktopExecParser parser(*service, {QUrl(standIn)});
+  QStringList arguments = parser.resultingArguments();
+  if (arguments.isEmpty()) return failed(parser.errorMessage().toStdString());
+  for (QString& argument : arguments) argument.replace(standIn, QString::fromStdString(url));
+  const QString program = arguments.takeFirst();
+  auto* job = new KIO::CommandLauncherJob(program, arguments);
+  job->setDesktopName(service->desktopEntryName());
+  job->setWorkingDirectory(service->workingDirectory());
   QObject::connect(job, &KJob::result, job, [job, failed = std::move(failed)] {
     if (job->error() != 0) failed(job->errorString().toStdString());
   });

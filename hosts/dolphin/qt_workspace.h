@@ -1,7 +1,7 @@
 // The desktop's workspace service in KDE: a URL goes to the application that
 // KDE has as the preferred handler of its scheme (for tessvik://, the one
-// whose desktop entry lists x-scheme-handler/tessvik), through KIO's URL
-// opener.
+// whose desktop entry lists x-scheme-handler/tessvik), started by KIO with
+// the URL exactly as given.
 #pragma once
 
 #include <functional>

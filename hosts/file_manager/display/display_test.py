@@ -45,9 +45,6 @@ SECOND_STATE = {"1.txt": "error", "2.txt": "synced", "3.txt": "",  # "": no badg
                 "6.txt": "conflict", "7 été.txt": "syncing"}  # 5.txt: no longer listed
 ITEMS = list(FIRST_STATE)
 SHARED_ITEM = "7 été.txt"  # a space and accents: percent-encoded in the URL
-# KIO hands a handler its URL decoded ("…/7 été.txt"): Dolphin shares a plain
-# name until its opener passes the URL through as given.
-SHARED_ITEM_DOLPHIN = "2.txt"
 
 NEAR = 10  # pixels: an emblem this close to an item's emblem place is that item's
 # From a context menu just opened to our item, chosen: in all three file
@@ -189,8 +186,7 @@ def run_inside(args):
         try:
             file_manager, emblems = start_showing_first_state(args, env, command, session_log)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
-            shared = SHARED_ITEM_DOLPHIN if args.file_manager == "dolphin" else SHARED_ITEM
-            menu_height = check_share(env, home, places[shared], shared)
+            menu_height = check_share(env, home, places[SHARED_ITEM], SHARED_ITEM)
             write_state(SECOND_STATE)
             visible = {item: s for item, s in SECOND_STATE.items() if s in screen.EMBLEM_COLOURS}
             wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
