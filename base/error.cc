@@ -6,8 +6,9 @@
 namespace tessvik {
 namespace {
 
-// French wording for the errno values a listing, an attribute query or a
-// read can meet. Anything else falls back to the number.
+// French wording for the errno values a listing, an attribute query, a
+// read or the kit's write and rename can meet. Anything else falls back to
+// the number.
 std::string frenchReason(int err) {
   switch (err) {
     case ENOENT:
@@ -39,6 +40,18 @@ std::string frenchReason(int err) {
       return "périphérique ou adresse inexistant";
     case EAGAIN:
       return "ressource temporairement indisponible";
+    case ENOSPC:
+      return "plus d'espace disponible sur le périphérique";
+    case EDQUOT:
+      return "quota d'espace disque dépassé";
+    case EROFS:
+      return "système de fichiers en lecture seule";
+    case EEXIST:
+      return "le fichier existe déjà";
+    case EXDEV:
+      return "lien entre périphériques différents";
+    case EBUSY:
+      return "périphérique ou ressource occupé";
     case kNotRegularFile:
       return "ce n'est pas un fichier ordinaire";
     default:
