@@ -24,7 +24,9 @@ void QtWorkspace::openWithKio(const std::string& url,
   const KService::Ptr service =
       KApplicationTrader::preferredService(QStringLiteral("x-scheme-handler/") + scheme);
   if (!service) return failed("plus aucune application ne l'ouvre");  // (gone since asked)
-  const QString standIn = scheme + QLatin1Char(':') + QUuid::createUuid().toString(QUuid::Id128);
+  // (Lower case and hexadecimal digits: every form of the URL spells it alike.)
+  const QString standIn =
+      scheme.toLower() + QLatin1Char(':') + QUuid::createUuid().toString(QUuid::Id128);
   const KIO::DesktopExecParser parser(*service, {QUrl(standIn)});
   QStringList arguments = parser.resultingArguments();
   if (arguments.isEmpty()) return failed(parser.errorMessage().toStdString());
