@@ -78,8 +78,8 @@ TEST_F(TessvikFinderTest, EveryLineGetsOneReplyHoweverItArrives) {
       "{\"request\":\"badge\",\"path\":\"/x/caf\xC3");
   finder.write("\xA9\"}\n");
   EXPECT_EQ(finder.collect(), Lines{R"({"reply":"select"})"});
-  EXPECT_EQ(finder.collect(), Lines{R"({"reply":"error","message":"requête illisible : )"
-                                    R"(la ligne n'est pas un texte JSON valide"})"});
+  // (Its French text is RequestDispatcherTest's.)
+  EXPECT_TRUE(finder.collect().at(0).starts_with(R"({"reply":"error","message":)"));
   EXPECT_EQ(finder.collect(), Lines{R"({"reply":"badge"})"});
 
   // A last line without a newline is read at the end of input; the end of
