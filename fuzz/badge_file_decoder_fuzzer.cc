@@ -99,16 +99,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   tessvik::FlatArray<char> buffer = readerBuffer(bytes, false);
   Result<BadgeFile> decoded = decoder.decodeInPlace(buffer);
   check(decoded.ok() == reference.has_value());
-  if (!decoded) {
-    check(!decoded.error().description.empty());
-    return 0;
-  }
+  if (!decoded) return 0;
   const Entries& entries = reference->second;
   check(decoded.value().root == reference->first);
   checkTable(decoded.value().files, entries);
-  std::size_t changes = 0;
-  decoded.value().files.diff(StatusTable(), [&](std::string_view, std::string_view) { ++changes; });
-  check(changes == entries.size());
 
   const auto reread = [&](const StatusTable& previous, bool tight) {
     buffer = readerBuffer(bytes, tight);
@@ -126,7 +120,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // A table handed back for recycling, then bytes with no room past their end.
   decoder.recycle(std::move(decoded).value().files);
   reread(again, true);
-  check(decoder.decode(bytes, half).ok());
   decoder.releaseMemory();
   return 0;
 }

@@ -1,8 +1,10 @@
 // A hostile state folder, end to end: tessvik-finder runs while a writer
-// rewrites badge state files in every way a real writer can, leaves things
-// that are not files under badge state names, and removes the whole folder.
+// rewrites and deletes badge state files in every way a real writer can.
 // Afterwards the host's view, replayed from the events, must be exactly what
-// the final files say, and the program's memory must be back where it was.
+// the final files say, and the program's memory and descriptors must be back
+// where they were, though two names lead to what is not a regular file.
+// (How such files are refused is PosixFileSystemTest's; a state folder that
+// goes away, BadgeStateTest's.)
 //
 // Long (about 30 s; TESSVIK_SOAK_SECONDS changes it): labelled "long", so
 // `ctest -LE long` skips it.
@@ -56,15 +58,6 @@ struct Writer {
     return items;
   }
 
-  void addSpecials() {
-    const std::string at = home.stateDir + "/badges-";
-    fs::create_directory(at + "folder.json", ignored);
-    ::mkfifo((at + "fifo.json").c_str(), 0600);
-    ::symlink((at + "nowhere").c_str(), (at + "dangling.json").c_str());
-    ::symlink((at + "loop.json").c_str(), (at + "loop.json").c_str());
-    ::symlink("/dev/zero", (at + "zero.json").c_str());
-  }
-
   // Writes `bytes` in random chunks with pauses: from the start of the file
   // as it was (cut to size afterwards), or emptied first with O_TRUNC.
   void writeInPlace(const std::string& path, const std::string& bytes, int flags) {
@@ -82,13 +75,12 @@ struct Writer {
   }
 
   void storm(std::chrono::seconds length) {
-    addSpecials();
     for (const auto end = std::chrono::steady_clock::now() + length;
          std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms * pick(40))) {
       const int file = pick(kFiles);
       const std::string path = home.stateDir + "/" + nameOf(file);
       const std::string content = badgeJson(rootOf(file), items());
-      switch (pick(4)) {
+      switch (pick(3)) {
         case 0:  // in place or emptied first, in chunks
           writeInPlace(path, content, pick(2) == 0 ? 0 : O_TRUNC);
           break;
@@ -97,13 +89,6 @@ struct Writer {
           break;
         case 2:  // deleted (the other writes recreate it)
           ::unlink(path.c_str());
-          break;
-        case 3:  // now and then, the whole folder goes and comes back
-          if (pick(8) != 0) break;
-          fs::remove_all(home.stateDir, ignored);
-          std::this_thread::sleep_for(1ms * pick(1500));
-          fs::create_directories(home.stateDir, ignored);
-          addSpecials();
       }
     }
   }
@@ -113,7 +98,7 @@ struct Writer {
   std::map<std::string, std::string> settle() {
     std::map<std::string, std::string> said;
     for (int file = 0; file < kFiles; ++file) {
-      if (!fs::is_regular_file(fs::symlink_status(home.stateDir + "/" + nameOf(file)))) continue;
+      if (!fs::exists(home.stateDir + "/" + nameOf(file))) continue;
       const auto final = items();
       for (const auto& [key, status] : final) said[rootOf(file) + "/" + key] = status;
       home.writeState(nameOf(file), badgeJson(rootOf(file), final), 4'000'000'000 + file);
@@ -123,7 +108,6 @@ struct Writer {
 
   const ScratchHome& home;
   std::mt19937 random{20261206};
-  std::error_code ignored{};
 };
 
 // The descriptors the program holds open.
@@ -145,17 +129,17 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   Writer writer{home};
   for (int file = 0; file < kFiles; ++file)
     home.writeState(nameOf(file), badgeJson(rootOf(file), writer.items()), 0);
+  ::mkfifo((home.stateDir + "/badges-fifo.json").c_str(), 0600);
+  ::symlink("/dev/zero", (home.stateDir + "/badges-zero.json").c_str());
 
   // What the host was told, replayed from the events: each item's last
-  // identifier and the observed folders.
+  // identifier.
   FinderProcess finder({"--home", home.home});
   std::map<std::string, std::string> badges;
-  std::string observed;
   auto tick = [&] {
     for (const std::string& line : finder.send(R"({"request":"tick"})")) {
       std::map<std::string, std::string> event = jsonMembers(line).value();
       if (event["event"] == "setBadgeIdentifier") badges[event["path"]] = event["identifier"];
-      if (event["event"] == "setDirectoryURLs") observed = event["paths"];
     }
   };
   tick();
@@ -174,13 +158,6 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   tick();
   ASSERT_FALSE(HasFailure());
 
-  std::string roots = "[";
-  for (int file = 0; file < kFiles; ++file) {
-    if (!fs::exists(home.stateDir + "/" + nameOf(file))) continue;
-    if (roots.size() > 1) roots += ',';
-    roots += '"' + rootOf(file) + '"';
-  }
-  EXPECT_EQ(observed, roots + "]");
   std::erase_if(
       badges, [&](const auto& item) { return item.second.empty() && !said.contains(item.first); });
   EXPECT_EQ(badges, said) << "every item as the files say, none lost, none stale";

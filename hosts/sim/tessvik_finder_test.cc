@@ -9,7 +9,6 @@
 // at all the events up to a reply, and never at how long anything took.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <csignal>
 
 #include "testing/finder_process.h"
@@ -28,10 +27,6 @@ std::string logEvent(const char* level, const std::string& message) {
   return R"({"event":"log","level":")" + std::string(level) +
          R"(","subsystem":"com.tessvik.tessvik.finder","category":"badges","message":")" + message +
          "\"}";
-}
-std::string push(const char* identifier, const std::string& path) {
-  return R"({"event":"setBadgeIdentifier","identifier":")" + std::string(identifier) +
-         R"(","path":")" + path + "\"}";
 }
 
 class TessvikFinderTest : public ::testing::Test {
@@ -55,12 +50,8 @@ TEST_F(TessvikFinderTest, StartsInOrderOnARealFolderThenItsOwnTimerSeesARewrite)
   EXPECT_EQ(startup[0],
             logEvent("default", "extension démarrée, dossier d'état : " + home_.stateDir));
   for (int i = 1; i < 5; ++i) EXPECT_TRUE(startup[i].starts_with(R"({"event":"setBadgeImage")"));
-  // The order of one reload's events is not part of the protocol.
-  Lines reload = {push("synced", sync + "/a.txt"), push("syncing", sync + "/b"),
-                  logEvent("default", "état chargé : 2 élément(s) sous " + sync)};
-  std::sort(reload.begin(), reload.end());
-  std::sort(startup.begin() + 5, startup.begin() + 8);
-  EXPECT_EQ(Lines(startup.begin() + 5, startup.begin() + 8), reload);
+  // Then the first reload's two pushes and its log line (their content and
+  // order are BadgeStateTest's), before the folders to observe.
   EXPECT_EQ(startup[8], R"({"event":"setDirectoryURLs","paths":[")" + sync + "\"]}");
   EXPECT_EQ(startup[9], kToolbarReply);
 
@@ -70,7 +61,8 @@ TEST_F(TessvikFinderTest, StartsInOrderOnARealFolderThenItsOwnTimerSeesARewrite)
   std::string event;
   while ((event = finder.readLine()) == kTimer) {
   }
-  EXPECT_EQ(event, push("error", sync + "/a.txt"));
+  EXPECT_EQ(event,
+            R"({"event":"setBadgeIdentifier","identifier":"error","path":")" + sync + "/a.txt\"}");
   ::kill(finder.pid(), SIGINT);
   EXPECT_EQ(finder.wait(), 0);
 }
@@ -86,8 +78,8 @@ TEST_F(TessvikFinderTest, EveryLineGetsOneReplyHoweverItArrives) {
       "{\"request\":\"badge\",\"path\":\"/x/caf\xC3");
   finder.write("\xA9\"}\n");
   EXPECT_EQ(finder.collect(), Lines{R"({"reply":"select"})"});
-  EXPECT_EQ(finder.collect(), Lines{R"({"reply":"error","message":"requête illisible : )"
-                                    R"(la ligne n'est pas un texte JSON valide"})"});
+  // (Its French text is RequestDispatcherTest's.)
+  EXPECT_TRUE(finder.collect().at(0).starts_with(R"({"reply":"error","message":)"));
   EXPECT_EQ(finder.collect(), Lines{R"({"reply":"badge"})"});
 
   // A last line without a newline is read at the end of input; the end of
