@@ -8,10 +8,12 @@
 namespace tessvik {
 namespace {
 
-// The shared fixture's fake services; its own extension is left unstarted.
+// The shared fixture's fake services (its own extension is left unstarted),
+// and one badge state file.
 class FileManagerExtensionTest : public testing::ExtensionTest {
  protected:
-  void start() {
+  void SetUp() override {
+    writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
     // ~/SyncLink is a link to ~/Sync.
     const auto realPath = [](const std::string& folder) -> std::optional<std::string> {
       if (!folder.starts_with("/Users/u/SyncLink")) return folder;
@@ -30,8 +32,6 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
 };
 
 TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
-  writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
-  start();
   EXPECT_EQ(emblem("/Users/u/Sync/a"), "emblem-tessvik-checkmark-green");
   EXPECT_EQ(emblem("/Users/u/Other/a"), std::nullopt);  // outside: no answer, no emblem
   fileManager_->itemShown("/Users/u/SyncLink/a");
@@ -42,8 +42,6 @@ TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
 }
 
 TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndSharesTheSelection) {
-  writeState("badges.json", "/Users/u/Sync", {});
-  start();
   EXPECT_EQ(fileManager_->menuForItems({"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}),
             (std::vector<FileManagerMenuItem>{
                 {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
