@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
+#include <QSaveFile>
 #include <QTemporaryDir>
 #include <QTimer>
 
@@ -18,19 +19,15 @@ namespace {
 
 class DolphinExtensionTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(QDir(dir_.path()).mkpath("state/tessvik"));
-  }
+  // Written aside then renamed over, as the sync client does.
   void writeState(const char* files) {
-    QFile file(dir_.filePath("state/tessvik/badges.json.tmp"));
+    ASSERT_TRUE(QDir(dir_.path()).mkpath("state/tessvik"));
+    QSaveFile file(dir_.filePath("state/tessvik/badges.json"));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(QStringLiteral(R"({"root": "%1", "files": {%2}})")
                    .arg(dir_.filePath("Sync"), QString::fromUtf8(files))
                    .toUtf8());
-    file.close();
-    ASSERT_TRUE(QFile::rename(file.fileName(), dir_.filePath("state/tessvik/badges.json")) ||
-                (QFile::remove(dir_.filePath("state/tessvik/badges.json")) &&
-                 QFile::rename(file.fileName(), dir_.filePath("state/tessvik/badges.json"))));
+    ASSERT_TRUE(file.commit());
   }
   QUrl item(const QString& name) const { return QUrl::fromLocalFile(dir_.filePath(name)); }
 
