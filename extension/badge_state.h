@@ -77,7 +77,17 @@ class BadgeState {
   struct RootEntry {
     text::RootPath::Summary summary;
     const FileState* file;
+    const std::string* fileName;  // its key in files_
   };
+  // The root that holds an item, and the item's place under it.
+  struct Holder {
+    const RootEntry* root;
+    text::ItemPath::Match match;
+  };
+
+  // The root that holds `path`: the deepest, the first visited among equal
+  // ones; nothing outside every root.
+  std::optional<Holder> holderOf(const text::ItemPath& path) const;
 
   // Drops the state of the files missing from `names`; true if any was.
   bool dropRemovedFiles(const std::vector<std::string>& names);

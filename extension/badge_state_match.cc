@@ -5,18 +5,12 @@ namespace tessvik {
 
 std::optional<BadgeState::Match> BadgeState::matchFor(const FileUrl& item) const {
   std::string scratch;
-  const text::ItemPath path(item.standardizedPath(scratch));
-  std::optional<Match> best;
-  std::size_t bestLength = 0;
-  // As badgeIdentifierFor: the deepest root wins, the first visited among
-  // equal ones.
-  for (const auto& [name, file] : files_) {
-    std::optional<text::ItemPath::Match> m = path.under(file.rootPath);
-    if (!m || (best && m->rootLength <= bestLength)) continue;
-    bestLength = m->rootLength;
-    best = Match{name, file.root.path(), std::string(m->relativePath), file.statuses};
-  }
-  return best;
+  const text::ItemPath path(item.standardizedPath(scratch));  // (the match points into it)
+  const std::optional<Holder> holder = holderOf(path);
+  if (!holder) return std::nullopt;
+  const FileState& file = *holder->root->file;
+  return Match{*holder->root->fileName, file.root.path(), std::string(holder->match.relativePath),
+               file.statuses};
 }
 
 }  // namespace tessvik
