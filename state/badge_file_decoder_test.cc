@@ -83,6 +83,12 @@ TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
                                                  {"caf\u00E9", "error"},
                                                  {"tail/of/the/file.txt", "synced"}}));
   EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table
+  // So does a re-read that shares the first key, then stops.
+  FlatArray<char> first = readBytes(R"({"root":"/S","files":{"a":"x","b":"x"}})");
+  Result<BadgeFile> previous = decoder.decodeInPlace(first);
+  bytes = readBytes(R"({"root":"/S","files":{"a":"x","c":"x"}})");
+  ASSERT_TRUE(previous && decoder.decodeInPlace(bytes, previous.value().files));
+  EXPECT_EQ(bytes.capacity(), 0u);
   // (A re-read that shares keys, then stops and writes the rest over the new
   // bytes, is checked against the independent reader by the fuzz target.)
   for (const char* json : {R"({"root":"/S","files":{"a":"synced"}} x)",

@@ -48,27 +48,5 @@ TEST(StatusTable, DiffReportsNewChangedAndDroppedKeysComparedCanonically) {
   EXPECT_EQ(diff(table({{"a", "A\u030A"}, {"b", "\u00C5"}, {"c", "A\u030A"}}), mixed), Entries{});
 }
 
-// A rewrite that keeps the first keys shares them until a key differs, then
-// copies them; every key of the previous table may be empty, and so hold no
-// bytes at all (a sync client's file for its root alone).
-TEST(StatusTable, ARereadThatStopsSharingCopiesTheKeysBefore) {
-  for (const std::string key : {"", "a/b"}) {
-    const StatusTable previous = table({{key, "synced"}});
-    const std::string file = "{\"" + key + "\":\"syncing\",\"new\":\"x\"}";
-    FlatArray<char> bytes;
-    bytes.assign(file.data(), file.size());
-    StatusTable::Builder builder;
-    builder.resemble(previous);
-    builder.expectFileOf(file.size());
-    builder.writeKeysOver(bytes);
-    ASSERT_TRUE(builder.add(key, "syncing"));
-    ASSERT_TRUE(builder.add("new", "x"));
-    const StatusTable next = std::move(builder).finish();
-    EXPECT_EQ(diff(next, previous), (Entries{{key, "syncing"}, {"new", "x"}}));
-    EXPECT_EQ(next.keyAt(0), key);
-    EXPECT_EQ(bytes.capacity(), 0u);  // the keys were written over it
-  }
-}
-
 }  // namespace
 }  // namespace tessvik
