@@ -27,9 +27,8 @@ class BadgeStateTest : public StateFolderTest {
     }
   }
   // The badge answered for `path`, or nothing when there is no answer.
-  std::optional<std::string> badgeFor(const std::string& path) const {
-    auto identifier = state_.badgeIdentifierFor(FileUrl::fromPath(path, path.ends_with('/')));
-    return identifier ? std::optional<std::string>(*identifier) : std::nullopt;
+  std::optional<std::string_view> badgeFor(const std::string& path) const {
+    return state_.badgeIdentifierFor(FileUrl::fromPath(path, path.ends_with('/')));
   }
 
   RecordingController controller_;
