@@ -10,8 +10,7 @@ namespace tessvik::testing {
 namespace {
 
 using Pushes = std::vector<RecordingController::BadgePush>;
-using Line = RecordingLogger::Line;
-using Lines = std::vector<Line>;
+using Lines = std::vector<RecordingLogger::Line>;
 using Paths = std::vector<std::string>;
 
 class BadgeStateTest : public StateFolderTest {
