@@ -25,7 +25,6 @@ TEST(StatusTable, FindsKeysUnderCanonicalEquivalence) {
   EXPECT_EQ(t.find("\u212A.txt"), "conflict");
   EXPECT_EQ(t.find("k.txt"), std::nullopt);
   EXPECT_EQ(t.find("/K.txt"), std::nullopt);  // a leading "/" is another key
-  EXPECT_EQ(StatusTable().find(""), std::nullopt);
 }
 
 TEST(StatusTable, DiffReportsNewChangedAndDroppedKeysComparedCanonically) {
