@@ -68,9 +68,9 @@ TEST_F(ExtensionTest, FirstReloadRunsInsideStartAndTheTimerKeepsPollingUntilRele
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"synced", "/Users/u/Sync/a.txt"}}));
   // A released extension leaves a timer whose ticks do nothing.
   extension_.reset();
-  const int listings = files_.calls.listFolder;
+  const int listings = files_.listings;
   runLoop_.fireTimers();
-  EXPECT_EQ(files_.calls.listFolder, listings);
+  EXPECT_EQ(files_.listings, listings);
 }
 
 TEST_F(ExtensionTest, ABadgeRequestIsAnsweredWithTheUrlAsTheHostGaveIt) {

@@ -71,20 +71,18 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
 
 TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
   BadgeFileDecoder decoder;
-  // Escaped keys (shorter as text), a key written twice, and a first "files"
-  // member whose keys are written over, then again by the second one.
-  FlatArray<char> bytes = readBytes(
-      R"({"files":{"zz":"x"},"root":"/S","files":{"a\"q\\b":"synced","caf\u00e9":"error",)"
-      R"("a\"q\\b":"syncing","tail/of/the/file.txt":"synced"},"n":[1,2]})");
-  Result<BadgeFile> file = decoder.decodeInPlace(bytes);
-  ASSERT_TRUE(file) << file.error().description;
-  const StatusTable& files = file.value().files;
-  EXPECT_EQ(diff(files, StatusTable()), (Entries{{"a\"q\\b", "syncing"},
-                                                 {"caf\u00E9", "error"},
-                                                 {"tail/of/the/file.txt", "synced"}}));
-  EXPECT_EQ(bytes.capacity(), 0u);  // taken by the table
-  // (A re-read that shares keys, then stops and writes the rest over the new
-  // bytes, is checked against the independent reader by the fuzz target.)
+  // What the table holds, escaped keys and repeated keys and "files" members
+  // among them, is checked against the independent reader by the fuzz target;
+  // here, that the bytes go to the table, on a first read and on a re-read
+  // that shares the first key, then stops.
+  FlatArray<char> first = readBytes(R"({"root":"/S","files":{"a":"x","b":"x"}})");
+  Result<BadgeFile> previous = decoder.decodeInPlace(first);
+  ASSERT_TRUE(previous);
+  EXPECT_EQ(first.capacity(), 0u);
+  FlatArray<char> bytes = readBytes(R"({"root":"/S","files":{"a":"x","c":"x"}})");
+  ASSERT_TRUE(decoder.decodeInPlace(bytes, previous.value().files));
+  EXPECT_EQ(bytes.capacity(), 0u);
+  // A file that fails leaves its bytes alone.
   for (const char* json : {R"({"root":"/S","files":{"a":"synced"}} x)",
                            R"({"root":"/S","files":{"a":"synced","b":1}})"}) {
     bytes = readBytes(json);

@@ -27,7 +27,7 @@ std::optional<Error> FakeFileSystem::failure(const char* operation, const std::s
 }
 
 Result<std::vector<std::string>> FakeFileSystem::listFolder(const std::string& path) {
-  ++calls.listFolder;
+  ++listings;
   if (std::optional<Error> error = failure("opendir", path)) return *error;
   std::vector<std::string> names;
   const std::string prefix = path + "/";
@@ -40,14 +40,12 @@ Result<std::vector<std::string>> FakeFileSystem::listFolder(const std::string& p
 }
 
 Result<FileTime> FakeFileSystem::modificationTime(const std::string& path) {
-  ++calls.modificationTime;
   if (std::optional<Error> error = failure("lstat", path)) return *error;
   return nodes_.at(path).modified;
 }
 
 Result<void> FakeFileSystem::readFile(const std::string& path, FlatArray<char>& bytes,
                                       std::size_t spare) {
-  ++calls.readFile;
   if (std::optional<Error> error = failure("open", path)) return *error;
   const std::string& content = nodes_.at(path).content;
   bytes.reserve(content.size() + spare);

@@ -1,6 +1,6 @@
 // An in-memory file system for tests: folders, files with settable dates,
-// injected failures, and a count of every call so that tests can check what a
-// tick costs.
+// injected failures, and a count of listings so that tests can tell whether a
+// tick ran.
 #pragma once
 
 #include <map>
@@ -27,11 +27,7 @@ class FakeFileSystem : public FileSystem {
   Result<void> readFile(const std::string& path, FlatArray<char>& bytes,
                         std::size_t spare) override;
 
-  struct {
-    int listFolder = 0;
-    int modificationTime = 0;
-    int readFile = 0;
-  } calls;
+  int listings = 0;  // listFolder calls
   // (operation, path) -> the errno that the call fails with: "opendir" for
   // listFolder, "lstat" for modificationTime, "open" for readFile.
   std::map<std::pair<std::string, std::string>, int> faults;
