@@ -16,11 +16,13 @@ std::string localPath(const QUrl& item) {
 
 }  // namespace
 
-DolphinExtension::DolphinExtension(OverlaysChanged changed, const char* xdgStateHome)
+DolphinExtension::DolphinExtension(OverlaysChanged changed, const char* xdgStateHome,
+                                   std::size_t maxItems)
     : qtLogger_(kExtensionLog),
       refresher_([changed = std::move(changed)](const std::string& path) {
         changed(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
       }),
+      maxItems_(maxItems),
       extension_(FileManagerServices{fileSystem_, runLoop_, logger_, users_, workspace_, refresher_,
                                      &FolderLinks::posixRealPath,
                                      xdgStateFolder(realHome_.path(), xdgStateHome)}) {}
@@ -30,12 +32,27 @@ QStringList DolphinExtension::overlaysFor(const QUrl& item) {
   if (path.empty()) return {};
   // Dolphin asks again and again for the items it shows (31 times for 9
   // files): an item is held once, and only a push refreshes it.
-  if (asked_.insert(path).second) extension_.itemShown(path);
+  hold(path);
   // The badge lookup reads the path alone, not whether it names a folder:
   // Dolphin's UI thread waits on no file system call here.
   const std::optional<std::string> emblem = extension_.emblemFor(path, false);
   if (!emblem) return {};
   return {QString::fromStdString(*emblem)};
+}
+
+void DolphinExtension::hold(const std::string& path) {
+  if (const auto it = askedIndex_.find(path); it != askedIndex_.end()) {
+    asked_.splice(asked_.begin(), asked_, it->second);
+    return;
+  }
+  if (askedIndex_.size() >= maxItems_ && !asked_.empty()) {
+    extension_.itemGone(asked_.back());
+    askedIndex_.erase(asked_.back());
+    asked_.pop_back();
+  }
+  asked_.push_front(path);
+  askedIndex_.emplace(asked_.front(), asked_.begin());
+  extension_.itemShown(path);
 }
 
 std::vector<DolphinMenuItem> DolphinExtension::menuFor(const QList<QUrl>& items) {

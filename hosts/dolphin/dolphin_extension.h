@@ -8,8 +8,10 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
+#include <list>
 #include <string>
-#include <unordered_set>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "extension/real_home.h"
@@ -34,22 +36,28 @@ struct DolphinMenuItem {
 // Made once per Dolphin process, on the UI thread, and kept for its life.
 // UI thread only. Nothing here throws but std::bad_alloc.
 //
-// Memory: besides the file-manager host's, one entry per item Dolphin asked
-// about since the process started.
+// Memory: Dolphin never says it has let go of an item, so the items it asked
+// about are held up to a bound, the least recently asked let go first: Dolphin
+// asks again and again for the items it shows. About 0.6 KB per item held,
+// here and in the file-manager host.
 class DolphinExtension {
  public:
+  static constexpr std::size_t kMaxItems = 100'000;
+
   // Called, after a push, for each item Dolphin asked about whose overlays
   // changed; the answer already is the new one.
   using OverlaysChanged = std::function<void(const QUrl& item)>;
 
   // Starts the extension (first reload, timer); the state folder is the
   // XDG one, under `xdgStateHome` when set.
-  DolphinExtension(OverlaysChanged changed, const char* xdgStateHome);
+  DolphinExtension(OverlaysChanged changed, const char* xdgStateHome,
+                   std::size_t maxItems = kMaxItems);
   DolphinExtension(const DolphinExtension&) = delete;
   DolphinExtension& operator=(const DolphinExtension&) = delete;
 
   // The emblem icon names for `item`, answered from memory: none outside a
-  // local file, or without a badge. The item counts as shown from then on.
+  // local file, or without a badge. The item is held from then on, until
+  // `maxItems` others have been asked about since.
   QStringList overlaysFor(const QUrl& item);
 
   // The menu items for the selected `items` (see
@@ -66,8 +74,14 @@ class DolphinExtension {
   PosixUserDatabase users_;
   RealHome realHome_{users_};
   QtWorkspace workspace_{logger_};
+  // Holds `path`, as the most recently asked item.
+  void hold(const std::string& path);
+
   OverlayRefresher refresher_;
-  std::unordered_set<std::string> asked_;
+  std::size_t maxItems_;
+  // The items held, most recently asked first, and where each is in it.
+  std::list<std::string> asked_;
+  std::unordered_map<std::string_view, std::list<std::string>::iterator> askedIndex_;
   FileManagerExtension extension_;  // last: it starts with the services above in place
 };
 

@@ -1,6 +1,7 @@
 // What the Dolphin host adds to the file-manager host: answers from memory
-// that are already new when Dolphin is told to ask again, only for items it
-// asked about; the launcher's failures in the log.
+// that are already new when Dolphin is told to ask again, only for the items
+// it holds, the least recently asked let go first; the launcher's failures
+// in the log.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -34,7 +35,7 @@ class DolphinExtensionTest : public ::testing::Test {
   QTemporaryDir dir_;
 };
 
-TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItAskedAbout) {
+TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItHolds) {
   writeState(R"("a": "synced", "b": "synced")");
   QEventLoop loop;
   std::vector<std::pair<QUrl, QStringList>> changed;
@@ -44,15 +45,17 @@ TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItAskedAb
         changed.emplace_back(url, extension->overlaysFor(url));
         loop.quit();
       },
-      QFile::encodeName(dir_.filePath("state")).constData());
-  EXPECT_EQ(extension->overlaysFor(item("Sync/a")), QStringList{"emblem-tessvik-checkmark-green"});
-  EXPECT_EQ(extension->overlaysFor(item("Sync/c")), QStringList{});
+      QFile::encodeName(dir_.filePath("state")).constData(), 2);
+  EXPECT_EQ(extension->overlaysFor(item("Sync/b")), QStringList{"emblem-tessvik-checkmark-green"});
+  extension->overlaysFor(item("Sync/a"));
+  extension->overlaysFor(item("Sync/b"));  // asked again: a is now the least recent
+  EXPECT_EQ(extension->overlaysFor(item("Sync/c")), QStringList{});  // holding it lets a go
   EXPECT_EQ(extension->overlaysFor(QUrl("https://example.com/Sync/a")), QStringList{});
-  writeState(R"("a": "error", "b": "error")");  // b was never asked about
+  writeState(R"("a": "error", "b": "error")");
   QTimer::singleShot(5000, &loop, &QEventLoop::quit);
   loop.exec();
   const std::vector<std::pair<QUrl, QStringList>> expected{
-      {item("Sync/a"), QStringList{"emblem-tessvik-xmark-red"}}};
+      {item("Sync/b"), QStringList{"emblem-tessvik-xmark-red"}}};
   EXPECT_EQ(changed, expected);
 }
 
