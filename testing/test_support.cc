@@ -2,23 +2,19 @@
 
 #include <algorithm>
 
+#include "base/json_string.h"
+
 namespace tessvik::testing {
-namespace {
-
-std::string quoted(const std::string& s) {
-  std::string out = "\"";
-  for (char c : s) {
-    if (c == '"' || c == '\\') out += '\\';
-    out += c;
-  }
-  return out + "\"";
-}
-
-}  // namespace
-
 std::string badgeJson(const std::string& root, const Entries& files) {
-  std::string out = "{\"root\":" + quoted(root) + ",\"files\":{";
-  for (const auto& [key, status] : files) out += quoted(key) + ":" + quoted(status) + ",";
+  std::string out = "{\"root\":";
+  appendJsonQuoted(out, root);
+  out += ",\"files\":{";
+  for (const auto& [key, status] : files) {
+    appendJsonQuoted(out, key);
+    out += ':';
+    appendJsonQuoted(out, status);
+    out += ',';
+  }
   if (!files.empty()) out.pop_back();
   return out + "}}";
 }
