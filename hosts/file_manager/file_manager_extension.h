@@ -56,7 +56,7 @@ struct FileManagerMenuItem {
 // Nothing here throws but std::bad_alloc.
 class FileManagerExtension {
  public:
-  // Starts the extension: start message, badges, first reload, timer.
+  // Starts the extension: start message, badges, first reload, timers.
   explicit FileManagerExtension(const FileManagerServices& services);
   FileManagerExtension(const FileManagerExtension&) = delete;
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;

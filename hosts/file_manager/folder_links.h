@@ -28,7 +28,7 @@ namespace tessvik {
 // queue under its own lock. Destroying a FolderLinks never waits for the
 // worker: a worker stuck in RealPath keeps the queue (and RealPath) alive
 // on its own, and ends once it returns. Nothing here throws but
-// std::bad_alloc (and std::system_error when no thread can be started).
+// std::bad_alloc (when no thread can be started, folders stay unresolved).
 class FolderLinks {
  public:
   // The folder at `folder` (absolute) with every link resolved, or nothing
