@@ -205,6 +205,47 @@ void EmblemController::itemShown(const std::string& path) {
   hold(std::move(key), path);
 }
 
+void EmblemController::folderLinked(std::string_view folder, const AnswerFor& answerFor) {
+  const auto inFolder = [&](std::string_view path) {
+    return path.size() > folder.size() + 1 && path.starts_with(folder) &&
+           path[folder.size()] == '/' && path.find('/', folder.size() + 1) == path.npos;
+  };
+  // The item's own spellings in the folder (a spelling through a link is
+  // already in linked_), collected first: holding them may rehash held_.
+  struct Found {
+    std::string key;
+    std::string path;
+    unsigned holders;
+  };
+  std::vector<Found> found;
+  for (const auto& [key, item] : held_) {
+    if (item.holders > 0 && inFolder(key) && !linked_.contains(key)) {
+      found.push_back({key, key, item.holders});
+    }
+    for (const Spelling& other : item.others) {
+      if (inFolder(other.path) && !linked_.contains(other.path)) {
+        found.push_back({key, other.path, other.holders});
+      }
+    }
+  }
+  for (const Found& spelling : found) {
+    std::string scratch;
+    const std::string_view named = links_.resolve(spelling.path, scratch);
+    if (named.data() == spelling.path.data()) continue;
+    std::string namedKey = itemKey(named);
+    if (namedKey == spelling.key) continue;
+    linked_[spelling.path] = {namedKey, spelling.holders};
+    for (unsigned i = 0; i < spelling.holders; ++i) hold(namedKey, spelling.path);
+    const std::optional<std::string_view> answer = answerFor(spelling.path);
+    const int emblem = answer ? emblemIndex(*answer) : kNoEmblem;
+    held_.find(namedKey)->second.emblem = emblem;
+    auto own = held_.find(spelling.key);
+    if (own->second.emblem == emblem) continue;
+    own->second.emblem = emblem;
+    refresh(*own);
+  }
+}
+
 void EmblemController::itemGone(const std::string& path) {
   if (auto link = linked_.find(path); link != linked_.end()) {
     release(link->second.key, path);

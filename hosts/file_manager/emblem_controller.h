@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -75,6 +76,14 @@ class EmblemController final : public FinderSyncController {
   // nothing.
   void itemShown(const std::string& path);
   void itemGone(const std::string& path);
+
+  // The extension's answer for the item at `path`, as emblemFor gives it.
+  using AnswerFor = std::function<std::optional<std::string_view>(const std::string& path)>;
+  // FolderLinks found `folder` to be a link to another folder after the file
+  // manager was shown items in it: each held item in it is now also held as
+  // the item it names, and refreshed, as a push would, when its emblem (from
+  // `answerFor`) differs from the one it was given.
+  void folderLinked(std::string_view folder, const AnswerFor& answerFor);
 
  private:
   // The registered badge an identifier shows, as an index in emblems_, or

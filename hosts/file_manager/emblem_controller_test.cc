@@ -32,6 +32,11 @@ class EmblemControllerTest : public ::testing::Test {
       controller_.setBadgeImage(badgeImage(badge), badge.label, badge.identifier);
     }
     controller_.setDirectoryUrls({FileUrl::fromPath("/home/u/Sync", true)});
+    // ~/SyncLink is known to be a link (see FileManagerExtensionTest for
+    // the items shown before that is known).
+    std::string scratch;
+    links_.resolve("/home/u/SyncLink/x", scratch);
+    links_.takeLinked();
   }
   Paths refreshedByPush(const std::string& path, std::string_view identifier = "error") {
     controller_.setBadgeIdentifier(identifier, FileUrl::fromPath(path, false));
@@ -51,10 +56,12 @@ class EmblemControllerTest : public ::testing::Test {
   testing::RecordingRefresher refresher_;
   int resolved_ = 0;
   FolderLinks links_{[this](const std::string& folder) -> std::optional<std::string> {
-    ++resolved_;
-    if (folder.starts_with("/home/u/SyncLink")) return "/home/u/Sync" + folder.substr(16);
-    return folder;
-  }};
+                       ++resolved_;
+                       if (folder.starts_with("/home/u/SyncLink"))
+                         return "/home/u/Sync" + folder.substr(16);
+                       return folder;
+                     },
+                     FolderLinks::Resolution::kAtOnce};
   EmblemController controller_{refresher_, links_};
 };
 
@@ -115,6 +122,11 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
   const int resolved = resolved_;  // a link may have moved with the folders
   controller_.itemShown("/srv/Team/b");
   EXPECT_EQ(resolved_, resolved + 1);
+  // A folder resolved before the move may be stale: resolved again.
+  controller_.itemShown("/home/u/SyncLink/b");
+  refreshedByRoots({"/srv/Team"});
+  EXPECT_TRUE(links_.takeLinked().empty());
+  EXPECT_EQ(links_.takeLinked(), std::vector<std::string>{"/home/u/SyncLink"});
 }
 
 }  // namespace

@@ -5,14 +5,23 @@
 namespace tessvik {
 
 FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
-    : links_(services.realPath),
+    : links_(services.realPath, services.resolution),
       controller_(services.refresher, links_),
       extension_(Host{controller_, images_, services.fileSystem, services.runLoop, services.logger,
                       services.users, services.workspace},
-                 services.stateFolder) {}
+                 services.stateFolder),
+      self_(std::make_shared<FileManagerExtension*>(this)) {
+  // A folder resolves in well under a tick, unless its file system hangs:
+  // a short tick shows its items' badges without a visible wait, and costs
+  // next to nothing while no folder is being resolved.
+  std::weak_ptr<FileManagerExtension*> weak = self_;
+  services.runLoop.addRepeatingTimer(kLinksInterval, [weak] {
+    if (std::shared_ptr<FileManagerExtension*> self = weak.lock()) (*self)->takeLinks();
+  });
+}
 
-std::optional<std::string> FileManagerExtension::emblemFor(const std::string& path,
-                                                           bool isDirectory) {
+std::optional<std::string_view> FileManagerExtension::answerFor(const std::string& path,
+                                                                bool isDirectory) {
   std::optional<std::string_view> identifier =
       extension_.badgeIdentifierFor(FileUrl::fromPath(path, isDirectory));
   if (!identifier) {
@@ -22,7 +31,21 @@ std::optional<std::string> FileManagerExtension::emblemFor(const std::string& pa
       identifier = extension_.badgeIdentifierFor(FileUrl::fromPath(named, isDirectory));
     }
   }
-  return controller_.emblemShown(path, identifier);
+  return identifier;
+}
+
+std::optional<std::string> FileManagerExtension::emblemFor(const std::string& path,
+                                                           bool isDirectory) {
+  return controller_.emblemShown(path, answerFor(path, isDirectory));
+}
+
+void FileManagerExtension::takeLinks() {
+  for (const std::string& folder : links_.takeLinked()) {
+    controller_.folderLinked(folder, [this](const std::string& path) {
+      // The held item may be a folder: the answer is the same for either.
+      return answerFor(path, false);
+    });
+  }
 }
 
 std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems(

@@ -4,6 +4,8 @@
 // context menu for the selected items, a chosen menu item.
 #pragma once
 
+#include <chrono>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -32,8 +34,11 @@ struct FileManagerServices {
   UserDatabase& users;
   Workspace& workspace;
   ItemRefresher& refresher;
+  // Resolves the folders of items outside every observed folder (see
+  // FolderLinks).
   FolderLinks::RealPath realPath;
   FileUrl stateFolder;
+  FolderLinks::Resolution resolution = FolderLinks::Resolution::kOnWorker;
 };
 
 // One menu item as a file manager makes it: a name unique among all
@@ -46,11 +51,12 @@ struct FileManagerMenuItem {
 };
 
 // Made once per process, on the file manager's main loop, and kept for the
-// life of the process (destroying it ends the extension: its timer then does
-// nothing). Main loop only. Nothing here throws but std::bad_alloc.
+// life of the process (destroying it ends the extension: its timers then do
+// nothing; it never waits for a folder being resolved). Main loop only.
+// Nothing here throws but std::bad_alloc.
 class FileManagerExtension {
  public:
-  // Starts the extension: start message, badges, first reload, timer.
+  // Starts the extension: start message, badges, first reload, timers.
   explicit FileManagerExtension(const FileManagerServices& services);
   FileManagerExtension(const FileManagerExtension&) = delete;
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;
@@ -58,7 +64,9 @@ class FileManagerExtension {
   // The emblem icon name for the item at `path` (absolute, the file
   // manager's bytes), from the extension's answer for it, or for the item
   // it names through a link when it lies outside every observed folder; or
-  // nothing. An item inside a folder pays for no link resolution.
+  // nothing. An item inside a folder pays for no link resolution. A folder
+  // seen for the first time is taken as no link: its items are refreshed
+  // once it turns out to be one, if that changes their emblem.
   std::optional<std::string> emblemFor(const std::string& path, bool isDirectory);
 
   // The file manager holds an item at `path`, or let go of it: see
@@ -80,11 +88,20 @@ class FileManagerExtension {
   // Prefix of every menu item name: the rest is the extension's action.
   static constexpr std::string_view kMenuItemPrefix = "TessVik::";
 
+  // How often the folders resolved meanwhile are taken in: an item's badge
+  // through a link shows that long after its folder is first seen, at most.
+  static constexpr std::chrono::milliseconds kLinksInterval{100};
+
  private:
+  std::optional<std::string_view> answerFor(const std::string& path, bool isDirectory);
+  void takeLinks();
+
   EmblemImages images_;
   FolderLinks links_;
   EmblemController controller_;
-  FinderSync extension_;  // last: it starts with the services above in place
+  FinderSync extension_;  // it starts with the services above in place
+  // The links timer reaches this object through it, weakly.
+  std::shared_ptr<FileManagerExtension*> self_;
 };
 
 }  // namespace tessvik

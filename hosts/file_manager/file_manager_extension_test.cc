@@ -3,6 +3,8 @@
 // and the shared selection out.
 #include "hosts/file_manager/file_manager_extension.h"
 
+#include <future>
+
 #include "testing/test_support.h"
 
 namespace tessvik {
@@ -14,14 +16,18 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
  protected:
   void SetUp() override {
     writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
-    // ~/SyncLink is a link to ~/Sync.
-    const auto realPath = [](const std::string& folder) -> std::optional<std::string> {
-      if (!folder.starts_with("/Users/u/SyncLink")) return folder;
-      return "/Users/u/Sync" + folder.substr(17);
-    };
-    fileManager_ = std::make_unique<FileManagerExtension>(
-        FileManagerServices{files_, runLoop_, logger_, users_, workspace_, refresher_, realPath,
-                            FileUrl::fromPath(kStateDir, true)});
+    fileManager_ = started(linkRealPath, FolderLinks::Resolution::kAtOnce);
+  }
+  // ~/SyncLink is a link to ~/Sync.
+  static std::optional<std::string> linkRealPath(const std::string& folder) {
+    if (!folder.starts_with("/Users/u/SyncLink")) return folder;
+    return "/Users/u/Sync" + folder.substr(17);
+  }
+  std::unique_ptr<FileManagerExtension> started(FolderLinks::RealPath realPath,
+                                                FolderLinks::Resolution resolution) {
+    return std::make_unique<FileManagerExtension>(
+        FileManagerServices{files_, runLoop_, logger_, users_, workspace_, refresher_,
+                            std::move(realPath), FileUrl::fromPath(kStateDir, true), resolution});
   }
   std::optional<std::string> emblem(const std::string& path) {
     return fileManager_->emblemFor(path, false);
@@ -34,14 +40,47 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
 TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
   EXPECT_EQ(emblem("/Users/u/Sync/a"), "emblem-tessvik-checkmark-green");
   EXPECT_EQ(emblem("/Users/u/Other/a"), std::nullopt);  // outside: no answer, no emblem
-  fileManager_->itemShown("/Users/u/SyncLink/a");
+  for (const char* path : {"/Users/u/SyncLink/a", "/Users/u/SyncLink/b", "/Users/u/Other/a"}) {
+    fileManager_->itemShown(path);
+  }
+  // The link's folder is resolved off the main loop: no badge until then,
+  // and a refresh once it is, only where the emblem changes.
+  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), std::nullopt);
+  EXPECT_EQ(emblem("/Users/u/SyncLink/b"), std::nullopt);  // no state: no badge either way
+  EXPECT_EQ(emblem("/Users/u/Other/a"), std::nullopt);     // no link
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/SyncLink/a"}));
+  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-checkmark-green");
+  refresher_.refreshed.clear();
   writeState("badges.json", "/Users/u/Sync", {{"a", "error"}});
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/SyncLink/a"}));
   EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-xmark-red");
 }
 
+TEST_F(FileManagerExtensionTest, DestroyingItNeverWaitsForAFolderStuckInResolution) {
+  // realpath hangs until released; the worker then lets go of what it shares.
+  std::promise<void> release;
+  auto workerDone = std::make_shared<std::promise<void>>();
+  std::future<void> done = workerDone->get_future();
+  std::shared_ptr<void> heldByWorker(nullptr, [workerDone](void*) { workerDone->set_value(); });
+  auto stuck = started(
+      [released = release.get_future().share(), heldByWorker](const std::string& folder) {
+        released.wait();
+        return linkRealPath(folder);
+      },
+      FolderLinks::Resolution::kOnWorker);
+  heldByWorker.reset();
+  EXPECT_EQ(stuck->emblemFor("/Users/u/SyncLink/a", false), std::nullopt);
+  stuck.reset();
+  release.set_value();
+  done.wait();
+  runLoop_.fireTimers();  // the gone extension's timers do nothing
+}
+
 TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndSharesTheSelection) {
+  emblem("/Users/u/SyncLink/b");  // the file manager showed the link's folder
+  runLoop_.fireTimers();
   EXPECT_EQ(fileManager_->menuForItems({"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}),
             (std::vector<FileManagerMenuItem>{
                 {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
