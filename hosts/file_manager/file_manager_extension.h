@@ -90,7 +90,7 @@ class FileManagerExtension {
 
   // How often the folders resolved meanwhile are taken in: an item's badge
   // through a link shows that long after its folder is first seen, at most.
-  static constexpr std::chrono::milliseconds kLinksInterval{100};
+  static constexpr std::chrono::milliseconds kLinksInterval{1000};
 
  private:
   std::optional<std::string_view> answerFor(const std::string& path, bool isDirectory);
