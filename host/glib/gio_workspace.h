@@ -1,34 +1,24 @@
 // The desktop's workspace service on GIO: a URL goes to the application that
-// the desktop has as the default handler for its scheme (for tessvik://, the
-// one whose desktop entry lists x-scheme-handler/tessvik).
+// the desktop has as the default handler for its scheme.
 #pragma once
 
-#include <functional>
 #include <string>
 
-#include "host/logger.h"
-#include "host/workspace.h"
+#include "host/handler_workspace.h"
 
 namespace tessvik {
 
-// A URL that cannot be handed on is logged as an error, URL included, so
-// that what the user asked for is not lost without a word: no application
-// for its scheme (Workspace::kNoHandlerMessage), or one that would not start
-// (Workspace::kCannotOpenMessage). Main loop only; `logger` must outlive this object.
-class GioWorkspace final : public Workspace {
+// What is logged when that fails: see HandlerWorkspace. Main loop only.
+class GioWorkspace final : public HandlerWorkspace {
  public:
-  // Whether some application handles `scheme`: GIO's default handler lookup.
-  using HasHandler = std::function<bool(const std::string& scheme)>;
-  explicit GioWorkspace(Logger& logger, HasHandler hasHandler = &defaultHandlerExists)
-      : logger_(logger), hasHandler_(std::move(hasHandler)) {}
+  explicit GioWorkspace(Logger& logger, HasHandler hasHandler = &defaultHandlerExists,
+                        Launch launch = &launchDefault)
+      : HandlerWorkspace(logger, std::move(hasHandler), std::move(launch)) {}
 
-  bool openUrl(std::string_view url) override;
-
+  // GIO's default handler lookup, and its launch.
   static bool defaultHandlerExists(const std::string& scheme);
-
- private:
-  Logger& logger_;
-  HasHandler hasHandler_;
+  static void launchDefault(const std::string& url,
+                            std::function<void(const std::string& reason)> failed);
 };
 
 }  // namespace tessvik

@@ -1,7 +1,6 @@
 // What the Dolphin host adds to the file-manager host: answers from memory
 // that are already new when Dolphin is told to ask again, only for the items
-// it holds, the least recently asked let go first; the launcher's failures
-// in the log.
+// it holds, the least recently asked let go first.
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
@@ -12,7 +11,6 @@
 #include <QTemporaryDir>
 #include <QTimer>
 
-#include "host/fake/fake_host.h"
 #include "hosts/dolphin/dolphin_extension.h"
 
 namespace tessvik {
@@ -57,28 +55,6 @@ TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItHolds) 
   const std::vector<std::pair<QUrl, QStringList>> expected{
       {item("Sync/b"), QStringList{"emblem-tessvik-xmark-red"}}};
   EXPECT_EQ(changed, expected);
-}
-
-TEST(QtWorkspaceTest, AUrlThatCannotBeOpenedIsLoggedWithIt) {
-  RecordingLogger logger;
-  std::vector<std::string> opened;
-  bool handled = false;
-  QtWorkspace workspace(
-      logger, [&](const std::string& scheme) { return handled && scheme == "tessvik"; },
-      [&](const std::string& url, auto failed) {
-        opened.push_back(url);
-        failed("Échec");
-      });
-  EXPECT_FALSE(workspace.openUrl("tessvik://share?path=/a%20b"));
-  handled = true;
-  EXPECT_TRUE(workspace.openUrl("tessvik://share?path=/c"));
-  EXPECT_EQ(opened, std::vector<std::string>{"tessvik://share?path=/c"});
-  const std::vector<RecordingLogger::Line> expected{
-      {LogLevel::kError,
-       "aucune application n'ouvre les adresses « tessvik: », rien n'a été ouvert : "
-       "tessvik://share?path=/a%20b"},
-      {LogLevel::kError, "ouverture impossible : tessvik://share?path=/c : Échec"}};
-  EXPECT_EQ(logger.lines, expected);
 }
 
 }  // namespace

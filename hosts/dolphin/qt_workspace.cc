@@ -41,18 +41,4 @@ void QtWorkspace::openWithKio(const std::string& url,
   job->start();  // the job deletes itself once done
 }
 
-bool QtWorkspace::openUrl(std::string_view url) {
-  const std::string text(url);
-  const std::size_t colon = text.find(':');
-  const std::string scheme = colon == std::string::npos ? "" : text.substr(0, colon);
-  if (!hasHandler_(scheme)) {
-    logger_.log(LogLevel::kError, kNoHandlerMessage, {std::string_view(scheme), url});
-    return false;
-  }
-  open_(text, [this, text](const std::string& reason) {
-    logger_.log(LogLevel::kError, kCannotOpenMessage, {std::string_view(text), reason});
-  });
-  return true;
-}
-
 }  // namespace tessvik

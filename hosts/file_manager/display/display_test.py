@@ -226,7 +226,6 @@ def start_showing_first_state(args, env, command, session_log):
         except Failure:
             if attempt == 2 or file_manager.returncode is None or file_manager.returncode < 0:
                 raise
-            session_log.flush()
             log(f"the file manager exited ({file_manager.returncode}) before showing the folder; "
                 "starting a new session")
             log_tail(session_log.name)
