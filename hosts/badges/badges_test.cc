@@ -1,8 +1,6 @@
 // tessvik-badges' check, explain and write, on real files in a scratch folder.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
 
 #include "host/posix/posix_file_system.h"
@@ -10,18 +8,13 @@
 #include "hosts/badges/check.h"
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
+#include "testing/finder_process.h"
 
 namespace tessvik::badges {
 namespace {
 
 class BadgesTest : public ::testing::Test {
  protected:
-  BadgesTest() {
-    char pattern[] = "/tmp/tessvik-badges-XXXXXX";
-    dir_ = ::mkdtemp(pattern);
-  }
-  ~BadgesTest() override { std::filesystem::remove_all(dir_); }
-
   std::string put(const std::string& name, const std::string& content) {
     std::ofstream(dir_ + "/" + name) << content;
     return dir_ + "/" + name;
@@ -31,7 +24,8 @@ class BadgesTest : public ::testing::Test {
   }
 
   PosixFileSystem files_;
-  std::string dir_;
+  testing::ScratchHome scratch_;  // (a folder removed with all it holds)
+  const std::string dir_ = scratch_.home;
 };
 
 // Each case is a file (name, items) and its one warning, or its error.

@@ -196,8 +196,8 @@ def run_inside(args):
             os.remove(state_file)
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
-            log(f"FAILED: {failure}")
-            log_tail(session_log_path)
+            log(f"FAILED: {failure}; the session's last lines:")
+            subprocess.run(["tail", "-n", "15", session_log_path])
             return 1
     log("passed")
     return 0
@@ -227,14 +227,7 @@ def start_showing_first_state(args, env, command, session_log):
             if attempt == 2 or file_manager.returncode is None or file_manager.returncode < 0:
                 raise
             log(f"the file manager exited ({file_manager.returncode}) before showing the folder; "
-                "starting a new session")
-            log_tail(session_log.name)
-
-
-def log_tail(path, lines=15):
-    with open(path, errors="replace") as f:
-        for line in f.read().splitlines()[-lines:]:
-            log(f"  | {line}")
+                "starting a new session (the first one's output stays in session.log)")
 
 
 # Takes screenshots until `check(emblems)` finds nothing wrong, or fails
