@@ -7,16 +7,17 @@ namespace tessvik {
 FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
     : links_(services.realPath, services.resolution),
       controller_(services.refresher, links_),
-      extension_(Host{controller_, images_, services.fileSystem, services.runLoop, services.logger,
+      self_(std::make_shared<FileManagerExtension*>(this)),
+      runLoop_(services.runLoop, self_),
+      extension_(Host{controller_, images_, services.fileSystem, runLoop_, services.logger,
                       services.users, services.workspace},
-                 services.stateFolder),
-      self_(std::make_shared<FileManagerExtension*>(this)) {
-  // At the pace of the badge state files' polling: the file manager's
-  // process wakes no more often than it does for them, and a badge through
-  // a link newly seen shows within a second, as a rewritten badge does.
-  std::weak_ptr<FileManagerExtension*> weak = self_;
-  services.runLoop.addRepeatingTimer(kLinksInterval, [weak] {
-    if (std::shared_ptr<FileManagerExtension*> self = weak.lock()) (*self)->takeLinks();
+                 services.stateFolder) {}
+
+void FileManagerExtension::LinksTakingRunLoop::addRepeatingTimer(std::chrono::milliseconds interval,
+                                                                 std::function<void()> tick) {
+  loop_.addRepeatingTimer(interval, [tick = std::move(tick), extension = extension_] {
+    tick();
+    if (std::shared_ptr<FileManagerExtension*> self = extension.lock()) (*self)->takeLinks();
   });
 }
 

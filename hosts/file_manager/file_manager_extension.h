@@ -51,12 +51,12 @@ struct FileManagerMenuItem {
 };
 
 // Made once per process, on the file manager's main loop, and kept for the
-// life of the process (destroying it ends the extension: its timers then do
+// life of the process (destroying it ends the extension: its timer then does
 // nothing; it never waits for a folder being resolved). Main loop only.
 // Nothing here throws but std::bad_alloc.
 class FileManagerExtension {
  public:
-  // Starts the extension: start message, badges, first reload, timers.
+  // Starts the extension: start message, badges, first reload, timer.
   explicit FileManagerExtension(const FileManagerServices& services);
   FileManagerExtension(const FileManagerExtension&) = delete;
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;
@@ -88,20 +88,32 @@ class FileManagerExtension {
   // Prefix of every menu item name: the rest is the extension's action.
   static constexpr std::string_view kMenuItemPrefix = "TessVik::";
 
-  // How often the folders resolved meanwhile are taken in: an item's badge
-  // through a link shows that long after its folder is first seen, at most.
-  static constexpr std::chrono::milliseconds kLinksInterval{1000};
-
  private:
+  // The run loop the extension is given: each tick of its timer also takes
+  // in the folders resolved meanwhile, so that the file manager's process
+  // wakes once a second for both, and a badge through a link newly seen
+  // shows within a second, as a rewritten badge does.
+  class LinksTakingRunLoop final : public RunLoop {
+   public:
+    LinksTakingRunLoop(RunLoop& loop, std::weak_ptr<FileManagerExtension*> extension)
+        : loop_(loop), extension_(std::move(extension)) {}
+    void addRepeatingTimer(std::chrono::milliseconds interval, std::function<void()> tick) override;
+
+   private:
+    RunLoop& loop_;
+    std::weak_ptr<FileManagerExtension*> extension_;
+  };
+
   std::optional<std::string_view> answerFor(const std::string& path, bool isDirectory);
   void takeLinks();
 
   EmblemImages images_;
   FolderLinks links_;
   EmblemController controller_;
-  FinderSync extension_;  // it starts with the services above in place
-  // The links timer reaches this object through it, weakly.
+  // The ticks reach this object through it, weakly.
   std::shared_ptr<FileManagerExtension*> self_;
+  LinksTakingRunLoop runLoop_;
+  FinderSync extension_;  // it starts with the services above in place
 };
 
 }  // namespace tessvik
