@@ -17,7 +17,7 @@ TEST(ShareUrl, PercentEncodesEveryByteAQueryValueCannotHoldAsIs) {
   }
 }
 
-TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWhichSharesTheFirstItemSelected) {
+TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWithItsImageIfTheSystemHasIt) {
   start();
   const MenuItem share{"Partager avec TessVik\u2026", "share:", "",
                        SymbolImage{"person.crop.circle.badge.plus", std::nullopt, std::nullopt}};
@@ -25,9 +25,10 @@ TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWhichSharesTheFirstItemS
   for (int kind : {1, 2, 3, 4, -1}) EXPECT_EQ(extension().menu(kind), std::nullopt) << kind;
   images_.missing = {"person.crop.circle.badge.plus"};
   EXPECT_EQ(extension().menu(0)->items.at(0).image, std::nullopt);
-  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
-  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
-  // Nothing to share without a selection, or with an empty one.
+}
+
+TEST_F(ExtensionTest, ShareOpensOneUrlForTheFirstItemSelectedAndNothingWithoutOne) {
+  start();
   extension().share();
   controller_.selection = std::vector<FileUrl>{};
   extension().share();
@@ -37,6 +38,12 @@ TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWhichSharesTheFirstItemS
   extension().share();
   EXPECT_EQ(workspace_.opened,
             std::vector<std::string>{"tessvik://share?path=/Users/u/Mes%20docs"});
+}
+
+TEST_F(ExtensionTest, TheToolbarItemIsNamedTessVik) {
+  start();
+  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
+  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
 }
 
 }  // namespace

@@ -69,6 +69,26 @@ TEST(BadgeFileDecoder, ARereadComparesKeysAsTextNotAsTheBytesWritten) {
             (Entries{{"a\b", "error"}, {"a\\b", ""}, {"caf\u00E9", "syncing"}}));
 }
 
+TEST(BadgeFileDecoder, ARereadThatDropsTheLastKeysOrEveryKeyHoldsNoneOfThem) {
+  // Every key that is left stands where it stood: the new table must still
+  // not take the previous one's keys whole.
+  BadgeFileDecoder decoder;
+  Result<BadgeFile> first =
+      decoder.decode(R"({"root":"/S","files":{"a":"synced","b":"synced","c":"error"}})");
+  ASSERT_TRUE(first);
+  Result<BadgeFile> fewer =
+      decoder.decode(R"({"root":"/S","files":{"a":"synced","b":"synced"}})", first.value().files);
+  ASSERT_TRUE(fewer);
+  EXPECT_EQ(fewer.value().files.size(), 2u);
+  EXPECT_EQ(fewer.value().files.find("c"), std::nullopt);
+  EXPECT_EQ(diff(fewer.value().files, first.value().files), (Entries{{"c", ""}}));
+  Result<BadgeFile> none = decoder.decode(R"({"root":"/S","files":{}})", first.value().files);
+  ASSERT_TRUE(none);
+  EXPECT_TRUE(none.value().files.empty());
+  EXPECT_EQ(diff(none.value().files, first.value().files),
+            (Entries{{"a", ""}, {"b", ""}, {"c", ""}}));
+}
+
 TEST(BadgeFileDecoder, DecodingInPlaceTakesTheBytesForTheKeysOnlyOnSuccess) {
   BadgeFileDecoder decoder;
   // What the table holds, escaped keys and repeated keys and "files" members

@@ -79,10 +79,17 @@ TEST_F(RequestDispatcherTest, RepliesComeAfterTheEventsOfTheirRequest) {
   EXPECT_EQ(send(R"({"request":"tick"})"),
             R"({"event":"setBadgeIdentifier","identifier":"error","path":"/S/a.txt"})"
             "\n{\"event\":\"setDirectoryURLs\",\"paths\":[\"/S\"]}\n{\"reply\":\"tick\"}\n");
+  // The toolbar item's menu is a kind the host asks for, though the
+  // extension has none.
+  EXPECT_EQ(send(R"({"request":"menu","kind":3})"), "{\"reply\":\"menu\",\"menu\":null}\n");
   // Once released, the extension is out of reach; the session goes on.
   EXPECT_EQ(send(R"({"request":"release"})"), "{\"reply\":\"release\"}\n");
-  EXPECT_EQ(send(R"({"request":"badge","path":"/S/a.txt"})"),
-            "{\"reply\":\"error\",\"message\":\"l'extension a été libérée\"}\n");
+  const std::string released = "{\"reply\":\"error\",\"message\":\"l'extension a été libérée\"}\n";
+  for (const char* request :
+       {R"({"request":"badge","path":"/S/a.txt"})", R"({"request":"share"})",
+        R"({"request":"menu","kind":0})", R"({"request":"toolbar"})", R"({"request":"release"})"}) {
+    EXPECT_EQ(send(request), released) << request;
+  }
 }
 
 }  // namespace
