@@ -45,8 +45,20 @@ std::string rootOf(int file) {
 struct Writer {
   int pick(std::size_t n) { return static_cast<int>(random() % n); }
 
-  // A random set of items, every one of which the reader would accept.
-  Entries items() {
+  // The items `file` is written with next, every one of which the reader
+  // would accept: a random set, or now and then the file's last items with
+  // the last of them dropped, or none at all: a re-read that keeps every
+  // key left where it stood.
+  Entries items(int file) {
+    Entries& last = written[file];
+    if (pick(6) == 0) {
+      last.resize(static_cast<std::size_t>(pick(last.size() + 1)));
+    } else {
+      last = randomItems();
+    }
+    return last;
+  }
+  Entries randomItems() {
     static const char* const kStatuses[] = {"synced", "syncing", "conflict", "error", "", "paused"};
     Entries items;
     for (int k = 0, count = 20 + pick(400); k < count; ++k) {
@@ -79,7 +91,7 @@ struct Writer {
          std::chrono::steady_clock::now() < end; std::this_thread::sleep_for(1ms * pick(40))) {
       const int file = pick(kFiles);
       const std::string path = home.stateDir + "/" + nameOf(file);
-      const std::string content = badgeJson(rootOf(file), items());
+      const std::string content = badgeJson(rootOf(file), items(file));
       switch (pick(3)) {
         case 0:  // in place or emptied first, in chunks
           writeInPlace(path, content, pick(2) == 0 ? 0 : O_TRUNC);
@@ -99,7 +111,7 @@ struct Writer {
     std::map<std::string, std::string> said;
     for (int file = 0; file < kFiles; ++file) {
       if (!fs::exists(home.stateDir + "/" + nameOf(file))) continue;
-      const auto final = items();
+      const auto final = items(file);
       for (const auto& [key, status] : final) said[rootOf(file) + "/" + key] = status;
       home.writeState(nameOf(file), badgeJson(rootOf(file), final), 4'000'000'000 + file);
     }
@@ -107,7 +119,8 @@ struct Writer {
   }
 
   const ScratchHome& home;
-  std::mt19937 random{20261206};
+  std::mt19937 random;
+  std::map<int, Entries> written;  // file -> the items it was last written with
 };
 
 // The descriptors the program holds open.
@@ -126,9 +139,9 @@ TEST(Soak, TheHostEndsWithExactlyWhatTheFilesSayAfterAHostileStorm) {
   const char* secondsSetting = std::getenv("TESSVIK_SOAK_SECONDS");
   const auto length = std::chrono::seconds(secondsSetting ? std::atoi(secondsSetting) : 30);
   ScratchHome home;
-  Writer writer{home};
+  Writer writer{home, std::mt19937(20261206), {}};
   for (int file = 0; file < kFiles; ++file)
-    home.writeState(nameOf(file), badgeJson(rootOf(file), writer.items()), 0);
+    home.writeState(nameOf(file), badgeJson(rootOf(file), writer.items(file)), 0);
   ::mkfifo((home.stateDir + "/badges-fifo.json").c_str(), 0600);
   ::symlink("/dev/zero", (home.stateDir + "/badges-zero.json").c_str());
 
