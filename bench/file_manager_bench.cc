@@ -14,7 +14,7 @@
 
 #include "bench/badge_state_data.h"
 #include "bench/bench_support.h"
-#include "hosts/file_manager/file_manager_extension.h"
+#include "file_manager/file_manager_extension.h"
 
 namespace tessvik::bench {
 namespace {
@@ -58,9 +58,12 @@ class HostOnDisk {
   // Folders are resolved at once (answered on the next tick), as a worker
   // would, without a thread.
   void start() {
-    host_ = std::make_unique<FileManagerExtension>(FileManagerServices{
-        files_, runLoop_, logger_, users_, workspace_, refresher, &FolderLinks::posixRealPath,
-        FileUrl::fromPath(stateFolder_, true), FolderLinks::Resolution::kAtOnce});
+    host_ = std::make_unique<FileManagerExtension>(
+        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_},
+                            refresher,
+                            &FolderLinks::posixRealPath,
+                            FileUrl::fromPath(stateFolder_, true),
+                            FolderLinks::Resolution::kAtOnce});
   }
   void tick() { runLoop_.fireTimers(); }
   FileManagerExtension& host() { return *host_; }

@@ -13,8 +13,22 @@ class SymbolImages;
 class UserDatabase;
 class Workspace;
 
+// The services of the platform the extension runs on, whatever shows its
+// badges: the part of a Host that a host assembling the rest itself (the
+// file-manager library) is given.
+//
 // Non-owning: every service must outlive the FinderSync made with it, and
 // the run loop must outlive every timer scheduled on it.
+struct PlatformServices {
+  FileSystem& fileSystem;
+  RunLoop& runLoop;
+  Logger& logger;
+  UserDatabase& users;
+  Workspace& workspace;
+};
+
+// The platform's services, and the two that show the extension: where its
+// badges and menu go (the controller) and the images they are drawn with.
 //
 // Threading: the extension runs on one thread, the one whose loop `runLoop`
 // is, and calls every service from it. A host whose platform delivers calls
@@ -22,14 +36,9 @@ class Workspace;
 // them to that loop before calling the extension: asynchronously, never
 // waiting on the loop, since badge answers go through the controller anyway.
 // A badge request and a reload then never run at the same time.
-struct Host {
+struct Host : PlatformServices {
   FinderSyncController& controller;
   SymbolImages& images;
-  FileSystem& fileSystem;
-  RunLoop& runLoop;
-  Logger& logger;
-  UserDatabase& users;
-  Workspace& workspace;
 };
 
 }  // namespace tessvik

@@ -23,8 +23,8 @@ done
 plugins=$(/usr/lib/qt5/bin/qmake -query QT_INSTALL_PLUGINS)  # from qtbase5-dev, which the build needs
 expected+=("$plugins/kf5/overlayicon/tessvik-dolphin-overlay.so" "$plugins/kf5/kfileitemaction/tessvik-dolphin-menu.so")
 theme=/usr/share/icons/hicolor
-for svg in hosts/file_manager/emblems/*.svg; do expected+=("$theme/scalable/emblems/${svg##*/}"); done
-for svg in hosts/file_manager/emblems/16x16/*.svg; do expected+=("$theme/16x16/emblems/${svg##*/}"); done
+for svg in file_manager/emblems/*.svg; do expected+=("$theme/scalable/emblems/${svg##*/}"); done
+for svg in file_manager/emblems/16x16/*.svg; do expected+=("$theme/16x16/emblems/${svg##*/}"); done
 # What the packages may leave behind: anything of ours, and empty folders.
 traces() { find /usr /etc /var/lib/dpkg/info -xdev \( -name '*tessvik*' -o -type d -empty \) | sort; }
 installed() {

@@ -2,9 +2,9 @@
 # Installs the display stack and the four file managers with their
 # extension -dev packages (Debian 12), builds the extension modules, and runs
 # the display tests: the emblems' shapes at 16 and 8 px
-# (hosts/file_manager/emblems/legibility_test.py), and each file manager under
+# (file_manager/emblems/legibility_test.py), and each file manager under
 # Xvfb, showing the badges and sharing an item
-# (hosts/file_manager/display/display_test.py). Needs root, or
+# (hosts/gtk/display/display_test.py). Needs root, or
 # unprivileged user namespaces, for the test's namespaces.
 set -euo pipefail
 cd "$(dirname "$0")/.."

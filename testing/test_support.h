@@ -12,9 +12,9 @@
 
 #include "extension/finder_sync.h"
 #include "extension/real_home.h"
+#include "file_manager/item_refresher.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
-#include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik::testing {
 

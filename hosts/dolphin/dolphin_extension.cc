@@ -3,7 +3,7 @@
 #include <QFile>
 
 #include "extension/state_folder.h"
-#include "hosts/log_identity.h"
+#include "host/log_identity.h"
 
 namespace tessvik {
 namespace {
@@ -23,7 +23,8 @@ DolphinExtension::DolphinExtension(OverlaysChanged changed, const char* xdgState
         changed(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
       }),
       maxItems_(maxItems),
-      extension_(FileManagerServices{fileSystem_, runLoop_, logger_, users_, workspace_, refresher_,
+      extension_(FileManagerServices{{fileSystem_, runLoop_, logger_, users_, workspace_},
+                                     refresher_,
                                      &FolderLinks::posixRealPath,
                                      xdgStateFolder(realHome_.path(), xdgStateHome)}) {}
 

@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "extension/real_home.h"
+#include "file_manager/file_manager_extension.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
 #include "host/repeat_limited_logger.h"
@@ -22,7 +23,6 @@
 #include "hosts/dolphin/qt_logger.h"
 #include "hosts/dolphin/qt_run_loop.h"
 #include "hosts/dolphin/qt_workspace.h"
-#include "hosts/file_manager/file_manager_extension.h"
 
 namespace tessvik {
 

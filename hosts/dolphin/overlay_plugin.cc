@@ -1,7 +1,7 @@
 #include "hosts/dolphin/overlay_plugin.h"
 
-#include "hosts/exception_text.h"
-#include "hosts/log_identity.h"
+#include "host/exception_text.h"
+#include "host/log_identity.h"
 
 namespace tessvik {
 namespace {

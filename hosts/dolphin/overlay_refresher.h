@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "hosts/file_manager/item_refresher.h"
+#include "file_manager/item_refresher.h"
 
 namespace tessvik {
 

@@ -5,7 +5,7 @@
 namespace tessvik::macos {
 
 MacExtension::MacExtension()
-    : extension_(Host{controller_, images_, fileSystem_, runLoop_, logger_, users_, workspace_},
+    : extension_(Host{{fileSystem_, runLoop_, logger_, users_, workspace_}, controller_, images_},
                  finderStateFolder(realHome_.path())),
       fixedAnswers_(FixedAnswers::capture(extension_)) {}
 

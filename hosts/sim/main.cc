@@ -19,9 +19,9 @@
 #include "extension/real_home.h"
 #include "host/glib/glib_run_loop.h"
 #include "host/host.h"
+#include "host/log_identity.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
-#include "hosts/log_identity.h"
 #include "hosts/sim/command_line.h"
 #include "hosts/sim/fd_line_reader.h"
 #include "hosts/sim/home_override.h"
@@ -73,7 +73,7 @@ int run(const sim::Options& options) {
   GlibRunLoop runLoop;
   runLoop.setBeforeTick([&out] { out.writeLine(R"({"event":"timer"})"); });
   {
-    Host host{controller, images, fileSystem, runLoop, logger, users, workspace};
+    Host host{{fileSystem, runLoop, logger, users, workspace}, controller, images};
     sim::RequestDispatcher dispatcher(
         std::make_unique<FinderSync>(host, finderStateFolder(realHome.path())), controller,
         [&runLoop] { runLoop.fireTimersNow(); }, out);

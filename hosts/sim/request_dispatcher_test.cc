@@ -15,7 +15,7 @@ class RequestDispatcherTest : public tessvik::testing::StateFolderTest, public L
  protected:
   RequestDispatcherTest() {
     writeState("badges.json", "/S", {{"a.txt", "synced"}});
-    Host host{controller_, images_, files_, runLoop_, logger_, users_, workspace_};
+    Host host{{files_, runLoop_, logger_, users_, workspace_}, controller_, images_};
     dispatcher_ = std::make_unique<RequestDispatcher>(
         std::make_unique<FinderSync>(host, finderStateFolder(realHome_.path())), controller_,
         [this] { runLoop_.fireTimers(); }, *this);

@@ -1,4 +1,4 @@
-#include "hosts/file_manager/folder_links.h"
+#include "file_manager/folder_links.h"
 
 #include <condition_variable>
 #include <cstdlib>

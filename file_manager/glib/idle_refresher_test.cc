@@ -1,4 +1,4 @@
-#include "hosts/file_manager/idle_refresher.h"
+#include "file_manager/glib/idle_refresher.h"
 
 #include <gtest/gtest.h>
 

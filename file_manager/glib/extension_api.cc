@@ -1,6 +1,6 @@
 // The C boundary: the real services of a file manager's process, and the
 // extension made from them. Every entry point catches everything.
-#include "hosts/file_manager/extension_api.h"
+#include "file_manager/glib/extension_api.h"
 
 #include <glib.h>
 
@@ -12,16 +12,16 @@
 
 #include "extension/real_home.h"
 #include "extension/state_folder.h"
+#include "file_manager/file_manager_extension.h"
+#include "file_manager/glib/idle_refresher.h"
+#include "host/exception_text.h"
 #include "host/glib/gio_workspace.h"
 #include "host/glib/glib_logger.h"
 #include "host/glib/glib_run_loop.h"
+#include "host/log_identity.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
 #include "host/repeat_limited_logger.h"
-#include "hosts/exception_text.h"
-#include "hosts/file_manager/file_manager_extension.h"
-#include "hosts/file_manager/idle_refresher.h"
-#include "hosts/log_identity.h"
 
 struct TessvikExtension {
   explicit TessvikExtension(TessvikInvalidateFunc invalidate) : refresher(invalidate) {}
@@ -37,7 +37,8 @@ struct TessvikExtension {
   // Last: it starts with every service in place, and ends first. A Linux
   // desktop keeps an application's state where the XDG convention says.
   tessvik::FileManagerExtension extension{tessvik::FileManagerServices{
-      fileSystem, runLoop, logger, users, workspace, refresher,
+      {fileSystem, runLoop, logger, users, workspace},
+      refresher,
       &tessvik::FolderLinks::posixRealPath,
       tessvik::xdgStateFolder(realHome.path(), g_getenv("XDG_STATE_HOME"))}};
 };

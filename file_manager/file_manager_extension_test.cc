@@ -1,7 +1,7 @@
 // The extension on this host, end to end on fake services: badge state files
 // in; emblems, refreshes of the items the file manager holds, the menu item
 // and the shared selection out.
-#include "hosts/file_manager/file_manager_extension.h"
+#include "file_manager/file_manager_extension.h"
 
 #include <future>
 
@@ -26,8 +26,11 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
   std::unique_ptr<FileManagerExtension> started(FolderLinks::RealPath realPath,
                                                 FolderLinks::Resolution resolution) {
     return std::make_unique<FileManagerExtension>(
-        FileManagerServices{files_, runLoop_, logger_, users_, workspace_, refresher_,
-                            std::move(realPath), FileUrl::fromPath(kStateDir, true), resolution});
+        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_},
+                            refresher_,
+                            std::move(realPath),
+                            FileUrl::fromPath(kStateDir, true),
+                            resolution});
   }
   std::optional<std::string> emblem(const std::string& path) {
     return fileManager_->emblemFor(path, false);

@@ -1,6 +1,6 @@
 // The emblem bookkeeping: which icon a badge shows, and which held items a
 // push or a change of observed folders refreshes, as named or through a link.
-#include "hosts/file_manager/emblem_controller.h"
+#include "file_manager/emblem_controller.h"
 
 #include <gtest/gtest.h>
 

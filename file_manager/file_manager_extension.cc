@@ -1,6 +1,4 @@
-#include "hosts/file_manager/file_manager_extension.h"
-
-#include "host/host.h"
+#include "file_manager/file_manager_extension.h"
 
 namespace tessvik {
 
@@ -8,9 +6,11 @@ FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
     : links_(services.realPath, services.resolution),
       controller_(services.refresher, links_),
       self_(std::make_shared<FileManagerExtension*>(this)),
-      runLoop_(services.runLoop, self_),
-      extension_(Host{controller_, images_, services.fileSystem, runLoop_, services.logger,
-                      services.users, services.workspace},
+      runLoop_(services.platform.runLoop, self_),
+      extension_(Host{{services.platform.fileSystem, runLoop_, services.platform.logger,
+                       services.platform.users, services.platform.workspace},
+                      controller_,
+                      images_},
                  services.stateFolder) {}
 
 void FileManagerExtension::LinksTakingRunLoop::addRepeatingTimer(std::chrono::milliseconds interval,

@@ -6,7 +6,7 @@
  * or caja_adapter.h), which names its types (Fm…) and functions (FM_FN). */
 #include TESSVIK_FM_ADAPTER
 
-#include "hosts/file_manager/extension_api.h"
+#include "file_manager/glib/extension_api.h"
 
 /* The extension of this process: made when the module is loaded, on the file
  * manager's main thread, and kept until the module is shut down. */

@@ -2,8 +2,8 @@
  * (C++). Every function here may be called from C: none lets an exception
  * out (a failure is logged and the call does nothing). All of them run on the
  * file manager's main loop, the loop the extension's timer is scheduled on. */
-#ifndef TESSVIK_HOST_NAUTILUS_EXTENSION_API_H_
-#define TESSVIK_HOST_NAUTILUS_EXTENSION_API_H_
+#ifndef TESSVIK_FILE_MANAGER_GLIB_EXTENSION_API_H_
+#define TESSVIK_FILE_MANAGER_GLIB_EXTENSION_API_H_
 
 #include <stddef.h>
 
@@ -59,4 +59,4 @@ void tessvik_extension_activate(TessvikExtension* extension, const char* name,
 }
 #endif
 
-#endif /* TESSVIK_HOST_NAUTILUS_EXTENSION_API_H_ */
+#endif /* TESSVIK_FILE_MANAGER_GLIB_EXTENSION_API_H_ */

@@ -1,23 +1,26 @@
-// The file manager's side of the badges: the emblem icon of each badge the
-// extension registered, which items the file manager holds and which emblem
-// each was given (so that a push that changes it refreshes it), which
-// folders the extension observes, and what is selected. The badges
-// themselves stay in the extension: the file manager's question for an item
-// is answered from its query.
+// The file manager's side of the badges: the controller the extension pushes
+// to, which turns its pushes into refreshes of the items the file manager
+// holds. It puts together the emblem icon of each badge (EmblemIcons), the
+// items held and the emblem each was given (HeldItems), the paths held
+// through a link (LinkAliases), the observed folders (ObservedFolders), and
+// what is selected. The badges themselves stay in the extension: the file
+// manager's question for an item is answered from its query.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "file_manager/emblem_icons.h"
+#include "file_manager/folder_links.h"
+#include "file_manager/held_items.h"
+#include "file_manager/item_refresher.h"
+#include "file_manager/link_aliases.h"
+#include "file_manager/observed_folders.h"
 #include "host/finder_sync_controller.h"
-#include "hosts/file_manager/folder_links.h"
-#include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik {
 
@@ -86,76 +89,14 @@ class EmblemController final : public FinderSyncController {
   void folderLinked(std::string_view folder, const AnswerFor& answerFor);
 
  private:
-  // The registered badge an identifier shows, as an index in emblems_, or
-  // kNoEmblem.
-  static constexpr int kNoEmblem = -1;
-  // An item that has not been given an emblem since it was held.
-  static constexpr int kNotShown = -2;
-  int emblemIndex(std::string_view identifier) const;
-
-  // How many of the file manager's items hold each spelling of one item:
-  // the spelling that is the item's key, and the others (names not in NFC,
-  // and paths through a link, which are rare).
-  struct Spelling {
-    std::string path;
-    unsigned holders = 0;
-  };
-  struct HeldItem {
-    unsigned holders = 0;
-    std::vector<Spelling> others;
-    int emblem = kNotShown;
-  };
-  // Lets a key be found from a string_view: a push for an ASCII path, the
-  // common case, looks up without allocating.
-  struct KeyHash {
-    using is_transparent = void;
-    std::size_t operator()(std::string_view key) const noexcept {
-      return std::hash<std::string_view>{}(key);
-    }
-  };
-  using HeldItems = std::unordered_map<std::string, HeldItem, KeyHash, std::equal_to<>>;
-  // A path held through a link: the key of the item it names, and how many
-  // times it is held.
-  struct Linked {
-    std::string key;
-    unsigned holders = 0;
-  };
-
-  // A first load pushes up to a million items, nearly none of them held: a
-  // push first looks at one bit, picked by the last bytes of its key,
-  // set for every held key (and for keys held once, until the bits are
-  // worked out again), which rules out most pushes without touching held_.
-  static constexpr int kFilterBits = 20;
-  static std::size_t filterSlot(std::string_view key);
-  bool mayBeHeld(std::string_view key) const {
-    const std::size_t slot = filterSlot(key);
-    return (filter_[slot >> 6] >> (slot & 63)) & 1;
-  }
-  void markHeld(std::string_view key) {
-    const std::size_t slot = filterSlot(key);
-    filter_[slot >> 6] |= std::uint64_t{1} << (slot & 63);
-  }
-
-  void hold(std::string key, const std::string& path);
-  void release(const std::string& key, const std::string& path);
-  // The held item whose key the standardised `path` is, or nothing.
-  HeldItem* findHeld(std::string_view path);
-  void refresh(const HeldItems::value_type& item);
+  void refresh(const HeldItems::Entry& item);
 
   ItemRefresher& refresher_;
   FolderLinks& links_;
-  // Badge identifier (NFC) -> icon name, in the order registered.
-  std::vector<std::pair<std::string, std::string>> emblems_;
-  // Item key (standardised path in NFC) -> who holds it, under which names.
+  EmblemIcons icons_;
   HeldItems held_;
-  // The bits of held_'s keys (mayBeHeld); empty while nothing was ever
-  // held. Worked out again once as many keys were let go as are held.
-  std::vector<std::uint64_t> filter_;
-  std::size_t goneSinceFilter_ = 0;
-  // The file manager's path -> the item it names through a link.
-  std::unordered_map<std::string, Linked> linked_;
-  // Observed folders: standardised paths in NFC, sorted, without repeats.
-  std::vector<std::string> roots_;
+  LinkAliases aliases_;
+  ObservedFolders observed_;
   std::optional<std::vector<FileUrl>> selection_;
 };
 

@@ -12,27 +12,21 @@
 #include <vector>
 
 #include "extension/finder_sync.h"
-#include "host/file_system.h"
-#include "host/logger.h"
+#include "file_manager/emblem_controller.h"
+#include "file_manager/emblem_images.h"
+#include "file_manager/folder_links.h"
+#include "file_manager/item_refresher.h"
+#include "host/host.h"
 #include "host/run_loop.h"
-#include "host/user_database.h"
-#include "host/workspace.h"
-#include "hosts/file_manager/emblem_controller.h"
-#include "hosts/file_manager/emblem_images.h"
-#include "hosts/file_manager/folder_links.h"
-#include "hosts/file_manager/item_refresher.h"
 
 namespace tessvik {
 
-// The platform services this host is made of, and where the badge state
-// files are (see state_folder.h). Non-owning: each service must outlive the
-// FileManagerExtension made with it.
+// The platform services this host is made of, what a file manager adds to
+// them, and where the badge state files are (see state_folder.h).
+// Non-owning: each service must outlive the FileManagerExtension made with
+// it.
 struct FileManagerServices {
-  FileSystem& fileSystem;
-  RunLoop& runLoop;
-  Logger& logger;
-  UserDatabase& users;
-  Workspace& workspace;
+  PlatformServices platform;
   ItemRefresher& refresher;
   // Resolves the folders of items outside every observed folder (see
   // FolderLinks).

@@ -8,8 +8,8 @@
 # icon theme's folder to hicolor-icon-theme's trigger, which rebuilds its icon
 # cache on install, upgrade and removal.
 
-file(GLOB emblems CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/emblems/*.svg)
-file(GLOB fitted_emblems CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/emblems/16x16/*.svg)
+file(GLOB emblems CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/file_manager/emblems/*.svg)
+file(GLOB fitted_emblems CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/file_manager/emblems/16x16/*.svg)
 set(theme share/icons/hicolor)
 install(FILES ${emblems} DESTINATION ${theme}/scalable/emblems COMPONENT emblems)
 install(FILES ${fitted_emblems} DESTINATION ${theme}/16x16/emblems COMPONENT emblems)

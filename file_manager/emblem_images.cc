@@ -1,4 +1,4 @@
-#include "hosts/file_manager/emblem_images.h"
+#include "file_manager/emblem_images.h"
 
 #include <array>
 
