@@ -4,7 +4,7 @@
 
 #include <cerrno>
 
-#include "testing/test_support.h"
+#include "extension/extension_test_support.h"
 
 namespace tessvik::testing {
 namespace {

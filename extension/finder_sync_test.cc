@@ -4,7 +4,7 @@
 
 #include "extension/badge_catalogue.h"
 
-#include "testing/test_support.h"
+#include "extension/extension_test_support.h"
 
 namespace tessvik::testing {
 namespace {

@@ -1,7 +1,7 @@
 // The context menu, the share action and the toolbar item.
 #include "extension/share_url.h"
 
-#include "testing/test_support.h"
+#include "extension/extension_test_support.h"
 
 namespace tessvik::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "extension/badge_catalogue.h"
-#include "testing/test_support.h"
+#include "file_manager/file_manager_test_support.h"
 
 namespace tessvik {
 namespace {

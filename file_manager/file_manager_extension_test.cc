@@ -5,7 +5,8 @@
 
 #include <future>
 
-#include "testing/test_support.h"
+#include "extension/extension_test_support.h"
+#include "file_manager/file_manager_test_support.h"
 
 namespace tessvik {
 namespace {

@@ -5,7 +5,9 @@
 // what the fast paths of a re-read must not get wrong.
 #include "state/badge_file_decoder.h"
 
-#include "testing/test_support.h"
+#include <gtest/gtest.h>
+
+#include "state/state_test_support.h"
 
 namespace tessvik {
 namespace {

@@ -4,7 +4,9 @@
 // whose seed corpora the tests replay.)
 #include "state/status_table_builder.h"
 
-#include "testing/test_support.h"
+#include <gtest/gtest.h>
+
+#include "state/state_test_support.h"
 
 namespace tessvik {
 namespace {

@@ -3,9 +3,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "extension/extension_test_support.h"
 #include "hosts/macos/boundary.h"
 #include "hosts/macos/fixed_answers.h"
-#include "testing/test_support.h"
 
 namespace tessvik::testing {
 namespace {

@@ -3,10 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include "extension/extension_test_support.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
 #include "hosts/sim/sim_workspace.h"
-#include "testing/test_support.h"
 
 namespace tessvik::sim {
 namespace {

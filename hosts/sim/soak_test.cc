@@ -20,9 +20,9 @@
 #include <random>
 #include <thread>
 
+#include "state/state_test_support.h"
 #include "testing/finder_process.h"
 #include "testing/json_value.h"
-#include "testing/test_support.h"
 
 namespace tessvik::testing {
 namespace {

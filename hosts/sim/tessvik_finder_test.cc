@@ -11,8 +11,8 @@
 
 #include <csignal>
 
+#include "state/state_test_support.h"
 #include "testing/finder_process.h"
-#include "testing/test_support.h"
 
 namespace tessvik::testing {
 namespace {

@@ -1,31 +1,20 @@
-// Shared fixtures: an extension on fake host services, with helpers to
-// write badge state files into its state folder.
+// Test fixtures of the extension layer: a state folder on the fake file
+// system, and the whole extension on fake host services over it.
 #pragma once
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <memory>
-#include <set>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "extension/finder_sync.h"
 #include "extension/real_home.h"
-#include "file_manager/item_refresher.h"
 #include "host/fake/fake_file_system.h"
 #include "host/fake/fake_host.h"
+#include "state/state_test_support.h"
 
 namespace tessvik::testing {
-
-// Keys (item paths) with their statuses.
-using Entries = std::vector<std::pair<std::string, std::string>>;
-
-// A badge state file's JSON text for `root` and `files`.
-std::string badgeJson(const std::string& root, const Entries& files);
-
-// What `next.diff(previous)` reports, sorted.
-Entries diff(const StatusTable& next, const StatusTable& previous);
 
 // A state folder on a fake file system, with writers for badge state files.
 class StateFolderTest : public ::testing::Test {
@@ -65,13 +54,6 @@ class ExtensionTest : public StateFolderTest {
   RecordingWorkspace workspace_;
   std::unique_ptr<RealHome> realHome_;
   std::unique_ptr<FinderSync> extension_;
-};
-
-// The file manager's refresher, recording the paths it is asked to refresh.
-class RecordingRefresher : public ItemRefresher {
- public:
-  void refresh(const std::string& path) override { refreshed.insert(path); }
-  std::set<std::string> refreshed;
 };
 
 }  // namespace tessvik::testing

@@ -1,10 +1,11 @@
-#include "testing/test_support.h"
+#include "state/state_test_support.h"
 
 #include <algorithm>
 
 #include "base/json_string.h"
 
 namespace tessvik::testing {
+
 std::string badgeJson(const std::string& root, const Entries& files) {
   std::string out = "{\"root\":";
   appendJsonQuoted(out, root);
@@ -26,12 +27,6 @@ Entries diff(const StatusTable& next, const StatusTable& previous) {
   });
   std::sort(changes.begin(), changes.end());
   return changes;
-}
-
-void ExtensionTest::start() {
-  realHome_ = std::make_unique<RealHome>(users_);
-  Host host{{files_, runLoop_, logger_, users_, workspace_}, controller_, images_};
-  extension_ = std::make_unique<FinderSync>(host, finderStateFolder(realHome_->path()));
 }
 
 }  // namespace tessvik::testing
