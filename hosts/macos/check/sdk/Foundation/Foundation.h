@@ -48,6 +48,7 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 @end
 
 @interface NSSet<__covariant ObjectType> : NSObject
++ (instancetype)set;
 @end
 
 @interface NSMutableSet<ObjectType> : NSSet <ObjectType>
