@@ -32,7 +32,7 @@ cmake_libcxx=(-G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 if [ ! -f "$deps/prefix/lib/cmake/GTest/GTestConfig.cmake" ]; then
   cmake -S /usr/src/googletest -B "$deps/googletest" "${cmake_libcxx[@]}" \
-    -DCMAKE_INSTALL_PREFIX="$deps/prefix" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_GMOCK=ON >/dev/null
+    -DCMAKE_INSTALL_PREFIX="$deps/prefix" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_GMOCK=OFF >/dev/null
   cmake --build "$deps/googletest"
   cmake --install "$deps/googletest" >/dev/null
 fi

@@ -31,7 +31,7 @@ class Scratch {
   explicit Scratch(std::size_t size) : size_(size) {
     // Left uninitialised, as the inline buffer is: ICU writes before it reads.
     // (A plain new[], where make_unique_for_overwrite would say the same:
-    // the libc++ of Xcode before 14.3 lacks it.)
+    // the libc++ of Xcode 13 and 14 lacks it.)
     if (size > kInline) heap_.reset(new T[size]);
   }
   T* data() { return heap_ ? heap_.get() : inline_; }
