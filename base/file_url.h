@@ -2,6 +2,7 @@
 // relative path, standardised, compared, and turned back into a path.
 #pragma once
 
+#include <compare>
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -38,7 +39,10 @@ class FileUrl {
   std::string_view standardizedPath(std::string& scratch) const;
 
   friend bool operator==(const FileUrl&, const FileUrl&) = default;
-  friend auto operator<=>(const FileUrl&, const FileUrl&) = default;
+  // Declared as strong_ordering, not auto, so that the path is ordered with
+  // std::string's < where its <=> is missing (libc++ before 16: Xcode 13
+  // and 14).
+  friend std::strong_ordering operator<=>(const FileUrl&, const FileUrl&) = default;
 
  private:
   FileUrl(std::string path, bool isDirectory) : path_(std::move(path)), isDirectory_(isDirectory) {}

@@ -1,15 +1,20 @@
 #!/usr/bin/env bash
-# Checks the macOS extension on Linux, where no macOS SDK exists:
-# - every Objective-C++ file of hosts/macos compiles and generates code (ARC,
-#   blocks, the Apple runtime's rules) with clang 14, against our stand-in
-#   declarations of the Apple API it uses (hosts/macos/check/sdk), with the
-#   project's warnings as errors;
+# Checks the macOS extension and its application on Linux, where no macOS
+# SDK exists:
+# - every Objective-C++ file of hosts/macos and hosts/macos/app compiles and
+#   generates code (ARC, blocks, the Apple runtime's rules) with clang 14,
+#   against our stand-in declarations of the Apple API they use
+#   (hosts/macos/check/sdk), with the project's warnings as errors; the
+#   application with and without its handling of tessvik: URLs;
 # - the principal class is known to the runtime as exactly FinderSync, derives
 #   from FIFinderSync, and implements exactly the calls the Finder makes;
 # - the Apple configuration, configured here as a cross build for macOS
-#   (nothing is compiled), builds only what ships, for the deployment target
-#   that the generated Info.plist declares, with Foundation's extension entry;
-# - the bundle's Info.plist and entitlements hold what the extension needs.
+#   (nothing is compiled), builds only what ships (the extension, and the
+#   application that embeds it and is signed after it), for the deployment
+#   target that the generated Info.plist files declare, with Foundation's
+#   extension entry;
+# - the bundles' Info.plist files and the extension's entitlements hold what
+#   they need: identifiers from one prefix, URL types only when asked.
 # Installs what it needs with apt-get when it is missing.
 # Exits non-zero on the first failure.
 set -euo pipefail
@@ -25,10 +30,15 @@ flags=(-x objective-c++ -std=c++20 -fobjc-arc -fblocks -fobjc-runtime=macosx-12.
        -Wall -Wextra -Wpedantic -Wshadow -Wconversion -Wno-sign-conversion -Werror
        -Wnullable-to-nonnull-conversion -Wundeclared-selector -Wobjc-missing-super-calls
        -Warc-repeated-use-of-weak -Wimplicit-retain-self -Wstrict-selector-match)
-for source in hosts/macos/*.mm; do
+sources=(hosts/macos/*.mm)
+for source in "${sources[@]}"; do
   clang++-14 "${flags[@]}" -S -o "$out/$(basename "$source" .mm).s" "$source"
 done
-echo "compiled: $(ls hosts/macos/*.mm | wc -l) Objective-C++ files"
+for urls in 0 1; do
+  clang++-14 "${flags[@]}" -DTESSVIK_APP_OPENS_SHARE_URLS=$urls -S -o "$out/app-$urls.asm" \
+    hosts/macos/app/tessvik_app.mm
+done
+echo "compiled: ${#sources[@]} Objective-C++ files, and the application with and without URLs"
 
 # The principal class's methods, as the compiler emitted them.
 asm="$out/finder_sync_principal.s"
@@ -51,6 +61,7 @@ if [ "$actual" != "$expected" ]; then
   exit 1
 fi
 # A class record's first two words: its metaclass, then its superclass.
+# shellcheck disable=SC2016 # the "$" of these patterns is the symbol's own
 if ! grep -q '^	\.globl	OBJC_CLASS_\$_FinderSync$' "$asm" ||
    [ "$(grep -A2 '^OBJC_CLASS_\$_FinderSync:$' "$asm" | sed -n 3p | tr -d '\t')" \
      != ".quadOBJC_CLASS_\$_FIFinderSync" ]; then
@@ -118,10 +129,23 @@ configure() {  # build folder, then extra cmake arguments
 }
 check_configuration() {  # build folder, expected deployment target
   local build=$1 target=$2 linked flags
-  linked=$(ninja -C "$build" -t targets all | grep -oE '^[^:]+: CXX_EXECUTABLE_LINKER' | cut -d: -f1)
-  if [ "$linked" != "hosts/macos/TessvikFinder.appex/Contents/MacOS/TessvikFinder" ]; then
-    echo "the Apple configuration links more than the extension:" >&2
+  linked=$(ninja -C "$build" -t targets all | grep -oE '^[^:]+: (CXX|OBJCXX)_EXECUTABLE_LINKER' |
+           cut -d: -f1 | sort)
+  if [ "$linked" != "hosts/macos/TessVik.app/Contents/MacOS/TessVik
+hosts/macos/TessvikFinder.appex/Contents/MacOS/TessvikFinder" ]; then
+    echo "the Apple configuration links other than the extension and its application:" >&2
     echo "$linked" >&2
+    exit 1
+  fi
+  # The application's link: the extension copied in whole, then the
+  # application signed around it, never with --deep.
+  local app_link
+  app_link=$(grep -A12 '^build hosts/macos/TessVik.app/Contents/MacOS/TessVik:' "$build/build.ninja" |
+             grep -m1 'POST_BUILD = ')
+  if ! grep -qE 'ditto [^&]*TessvikFinder\.appex [^&]*TessVik\.app/Contents/PlugIns/TessvikFinder\.appex.*&& codesign [^&]*TessVik\.app' <<<"$app_link" ||
+     grep -q -- '--deep' <<<"$app_link"; then
+    echo "the application does not embed the extension, then sign itself without --deep:" >&2
+    echo "$app_link" >&2
     exit 1
   fi
   # Set before project(): the compiler check that project() runs has it too.
@@ -140,30 +164,41 @@ check_configuration() {  # build folder, expected deployment target
 }
 configure "$fake/default"
 check_configuration "$fake/default" 12.0
-configure "$fake/newer" -DCMAKE_OSX_DEPLOYMENT_TARGET=13.0
+configure "$fake/newer" -DCMAKE_OSX_DEPLOYMENT_TARGET=13.0 \
+  -DTESSVIK_BUNDLE_ID_PREFIX=org.example.sync -DTESSVIK_APP_OPENS_SHARE_URLS=ON
 check_configuration "$fake/newer" 13.0
-echo "configuration: only the extension, for the declared macOS (set before project()), entered at _NSExtensionMain"
+echo "configuration: the extension and its application, embedded then signed, for the declared macOS (set before project()), entered at _NSExtensionMain"
 
-plist=hosts/macos/TessvikFinder.appex/Contents/Info.plist
-python3 - "$fake/default/$plist" "$fake/newer/$plist" hosts/macos/TessvikFinder.entitlements <<'PY'
+python3 - "$fake/default/hosts/macos" "$fake/newer/hosts/macos" hosts/macos/TessvikFinder.entitlements <<'PY'
 import plistlib, sys
 
 problems = []
-for path, target in ((sys.argv[1], "12.0"), (sys.argv[2], "13.0")):
-    info = plistlib.load(open(path, "rb"))
-    extension = info.get("NSExtension", {})
-    expected = {
-        "CFBundleExecutable": "TessvikFinder",
-        "CFBundleIdentifier": "com.tessvik.tessvik.finder",
-        "CFBundlePackageType": "XPC!",
-        "LSMinimumSystemVersion": target,
+for folder, target, prefix, urls in ((sys.argv[1], "12.0", "com.tessvik.tessvik", False),
+                                     (sys.argv[2], "13.0", "org.example.sync", True)):
+    bundles = {
+        "TessvikFinder.appex": {"CFBundleExecutable": "TessvikFinder",
+                                "CFBundleIdentifier": prefix + ".finder",
+                                "CFBundlePackageType": "XPC!"},
+        "TessVik.app": {"CFBundleExecutable": "TessVik", "CFBundleIdentifier": prefix,
+                        "CFBundlePackageType": "APPL"},
     }
-    problems += [f"Info.plist {k} is {info.get(k)!r}, not {v!r}" for k, v in expected.items()
-                 if info.get(k) != v]
+    for bundle, expected in bundles.items():
+        path = f"{folder}/{bundle}/Contents/Info.plist"
+        info = plistlib.load(open(path, "rb"))
+        expected["LSMinimumSystemVersion"] = target
+        problems += [f"{path}: {k} is {info.get(k)!r}, not {v!r}" for k, v in expected.items()
+                     if info.get(k) != v]
+    path = f"{folder}/TessvikFinder.appex/Contents/Info.plist"
+    extension = plistlib.load(open(path, "rb")).get("NSExtension", {})
     for k, v in {"NSExtensionPointIdentifier": "com.apple.FinderSync",
                  "NSExtensionPrincipalClass": "FinderSync"}.items():
         if extension.get(k) != v:
-            problems.append(f"Info.plist NSExtension {k} is {extension.get(k)!r}, not {v!r}")
+            problems.append(f"{path}: NSExtension {k} is {extension.get(k)!r}, not {v!r}")
+    path = f"{folder}/TessVik.app/Contents/Info.plist"
+    types = plistlib.load(open(path, "rb")).get("CFBundleURLTypes")
+    wanted = [{"CFBundleURLName": prefix + ".share", "CFBundleURLSchemes": ["tessvik"]}] if urls else None
+    if types != wanted:
+        problems.append(f"{path}: CFBundleURLTypes is {types!r}, not {wanted!r}")
 
 entitlements = plistlib.load(open(sys.argv[3], "rb"))
 wanted = {
@@ -178,4 +213,4 @@ for p in problems:
     print(p, file=sys.stderr)
 sys.exit(1 if problems else 0)
 PY
-echo "bundle: the generated Info.plist and the entitlements as required"
+echo "bundles: the generated Info.plist files and the entitlements as required"

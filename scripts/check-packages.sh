@@ -9,12 +9,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-packages.sh >/dev/null
 scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin
-build=build-packages
+build="build-packages"
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
 names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja tessvik-dolphin)
 debs=()
-for name in "${names[@]}"; do debs+=($build/packages/"${name}"_*.deb); done
+for name in "${names[@]}"; do debs+=("$build"/packages/"${name}"_*.deb); done
 # Every file the packages must install, from the file managers' own settings.
 expected=()
 for pair in nautilus:libnautilus-extension-4 nemo:libnemo-extension caja:libcaja-extension; do

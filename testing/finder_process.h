@@ -1,6 +1,6 @@
 // tessvik-finder run by a test, with its standard input and output on pipes
 // (standard error stays the test's), driven through its JSON lines (see the
-// README); and the scratch home folder it runs on.
+// README). Built only along with tessvik-finder, on Linux.
 //
 // Reads block: a hung program is ended by ctest's timeout, and the program
 // dies with the test process however that ends (it never outlives a test).
@@ -14,27 +14,12 @@
 #include <string_view>
 #include <vector>
 
+#include "testing/scratch_home.h"
+
 namespace tessvik::testing {
 
 // The built tessvik-finder (this driver is built only along with it).
 inline constexpr const char* kFinderPath = TESSVIK_FINDER_PATH;
-
-// A fresh home folder under the temporary folder, with an empty state
-// folder; removed with everything in it when the object goes.
-struct ScratchHome {
-  ScratchHome();
-  ~ScratchHome();
-  ScratchHome(const ScratchHome&) = delete;
-  ScratchHome& operator=(const ScratchHome&) = delete;
-
-  // Puts `bytes` at `name` in the state folder whole, as the sync client
-  // does: written aside, dated `seconds` (unless 0), then renamed into place.
-  // False when that failed (the state folder gone, for one).
-  bool writeState(const std::string& name, const std::string& bytes, long seconds) const;
-
-  std::string home;
-  std::string stateDir;
-};
 
 class FinderProcess {
  public:

@@ -29,7 +29,10 @@ template <class T, std::size_t kInline>
 class Scratch {
  public:
   explicit Scratch(std::size_t size) : size_(size) {
-    if (size > kInline) heap_ = std::make_unique_for_overwrite<T[]>(size);
+    // Left uninitialised, as the inline buffer is: ICU writes before it reads.
+    // (A plain new[], where make_unique_for_overwrite would say the same:
+    // the libc++ of Xcode 13 and 14 lacks it.)
+    if (size > kInline) heap_.reset(new T[size]);
   }
   T* data() { return heap_ ? heap_.get() : inline_; }
   int32_t capacity() const { return static_cast<int32_t>(size_); }

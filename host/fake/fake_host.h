@@ -1,6 +1,7 @@
 // Recording fakes of the host's services, for tests.
 #pragma once
 
+#include <compare>
 #include <optional>
 #include <ostream>
 #include <set>
@@ -28,7 +29,7 @@ class RecordingController : public FinderSyncController {
   struct BadgePush {
     std::string identifier;
     std::string path;
-    friend auto operator<=>(const BadgePush&, const BadgePush&) = default;
+    friend std::strong_ordering operator<=>(const BadgePush&, const BadgePush&) = default;
     friend void PrintTo(const BadgePush& p, std::ostream* out) {
       *out << "\"" << p.identifier << "\" -> " << p.path;
     }

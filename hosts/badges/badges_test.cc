@@ -8,7 +8,7 @@
 #include "hosts/badges/check.h"
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
-#include "testing/finder_process.h"
+#include "testing/scratch_home.h"
 
 namespace tessvik::badges {
 namespace {

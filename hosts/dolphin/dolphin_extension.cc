@@ -22,7 +22,7 @@ DolphinExtension::DolphinExtension(OverlaysChanged changed, const char* xdgState
       refresher_([changed = std::move(changed)](const std::string& path) {
         changed(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
       }),
-      maxItems_(maxItems),
+      asked_(maxItems),
       extension_(FileManagerServices{{fileSystem_, runLoop_, logger_, users_, workspace_},
                                      refresher_,
                                      &FolderLinks::posixRealPath,
@@ -42,18 +42,9 @@ QStringList DolphinExtension::overlaysFor(const QUrl& item) {
 }
 
 void DolphinExtension::hold(const std::string& path) {
-  if (const auto it = askedIndex_.find(path); it != askedIndex_.end()) {
-    asked_.splice(asked_.begin(), asked_, it->second);
-    return;
-  }
-  if (askedIndex_.size() >= maxItems_ && !asked_.empty()) {
-    extension_.itemGone(asked_.back());
-    askedIndex_.erase(asked_.back());
-    asked_.pop_back();
-  }
-  asked_.push_front(path);
-  askedIndex_.emplace(asked_.front(), asked_.begin());
-  extension_.itemShown(path);
+  RecentlyAsked::Held held = asked_.hold(path);
+  if (held.letGo) extension_.itemGone(*held.letGo);
+  if (held.isNew) extension_.itemShown(path);
 }
 
 std::vector<DolphinMenuItem> DolphinExtension::menuFor(const QList<QUrl>& items) {

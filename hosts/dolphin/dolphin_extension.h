@@ -8,16 +8,14 @@
 #include <QStringList>
 #include <QUrl>
 #include <functional>
-#include <list>
 #include <string>
-#include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "extension/real_home.h"
 #include "file_manager/file_manager_extension.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
+#include "host/recently_asked.h"
 #include "host/repeat_limited_logger.h"
 #include "hosts/dolphin/overlay_refresher.h"
 #include "hosts/dolphin/qt_logger.h"
@@ -78,10 +76,7 @@ class DolphinExtension {
   void hold(const std::string& path);
 
   OverlayRefresher refresher_;
-  std::size_t maxItems_;
-  // The items held, most recently asked first, and where each is in it.
-  std::list<std::string> asked_;
-  std::unordered_map<std::string_view, std::list<std::string>::iterator> askedIndex_;
+  RecentlyAsked asked_;
   FileManagerExtension extension_;  // last: it starts with the services above in place
 };
 

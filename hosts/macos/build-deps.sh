@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Builds, on a Mac, the static universal libraries that TessvikFinder.appex
-# links, into DEPS (see "Building it on a Mac" in README.md):
+# and the unit tests link, into DEPS (see "Building it on a Mac" in
+# README.md), from their source releases: no package manager's library.
 # - ICU 74.2, static (libicuuc.a, libicudata.a), each architecture built on
 #   its own and merged with lipo: DEPS/icu-universal;
 # - the simdjson 3.10.1 source tree, which the extension's build compiles
-#   itself: DEPS/simdjson.
+#   itself: DEPS/simdjson; and, for the unit tests' build, simdjson built
+#   from it and installed as a static CMake package: DEPS/simdjson-universal;
+# - GoogleTest 1.17.0, for the unit tests, static: DEPS/googletest-universal.
 # The Mac's own architecture is built first; the other is cross-compiled with
 # the first one's ICU tools, so no Rosetta is needed. What DEPS already holds
 # is kept. Needs Xcode's command-line tools, curl and git.
@@ -12,6 +15,7 @@ set -euo pipefail
 deps=${1:?usage: hosts/macos/build-deps.sh DEPS_FOLDER}
 icu_version=74.2
 simdjson_version=3.10.1
+googletest_version=1.17.0
 mkdir -p "$deps"
 deps=$(cd "$deps" && pwd)
 
@@ -56,4 +60,26 @@ if [ ! -f "$deps/simdjson/CMakeLists.txt" ]; then
   git clone --depth 1 --branch "v$simdjson_version" https://github.com/simdjson/simdjson.git \
     "$deps/simdjson"
 fi
-echo "ICU: $deps/icu-universal ($(lipo -archs "$deps/icu-universal/lib/libicuuc.a")); simdjson: $deps/simdjson"
+
+install_universal() {  # source folder, install prefix, then CMake's extra arguments
+  local source=$1 prefix=$2
+  shift 2
+  rm -rf "$prefix-build"
+  cmake -S "$source" -B "$prefix-build" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_OSX_ARCHITECTURES="arm64;x86_64" -DCMAKE_OSX_DEPLOYMENT_TARGET=12.0 \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF "$@"
+  cmake --build "$prefix-build" --parallel "$(sysctl -n hw.ncpu)"
+  cmake --install "$prefix-build"
+}
+if [ ! -f "$deps/simdjson-universal/lib/libsimdjson.a" ]; then
+  install_universal "$deps/simdjson" "$deps/simdjson-universal" -DSIMDJSON_DEVELOPER_MODE=OFF
+fi
+if [ ! -f "$deps/googletest-universal/lib/libgtest.a" ]; then
+  rm -rf "$deps/googletest"
+  git clone --depth 1 --branch "v$googletest_version" https://github.com/google/googletest.git \
+    "$deps/googletest"
+  install_universal "$deps/googletest" "$deps/googletest-universal" -DBUILD_GMOCK=OFF
+fi
+echo "ICU: $deps/icu-universal ($(lipo -archs "$deps/icu-universal/lib/libicuuc.a"));" \
+  "simdjson: $deps/simdjson and $deps/simdjson-universal;" \
+  "GoogleTest: $deps/googletest-universal ($(lipo -archs "$deps/googletest-universal/lib/libgtest.a"))"

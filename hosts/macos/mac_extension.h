@@ -40,7 +40,7 @@ class MacExtension {
   MacExtension& operator=(const MacExtension&) = delete;
 
   // Answers through the controller, with `url` itself; a URL without a file
-  // path gets no answer.
+  // path gets no answer. Pushes for the item go on to the Finder from now on.
   void requestBadgeIdentifier(NSURL* url);
   // The extension's menu for the Finder's `kind`; nothing for a kind out of
   // the extension's range.

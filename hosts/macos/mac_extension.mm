@@ -12,6 +12,7 @@ MacExtension::MacExtension()
 void MacExtension::requestBadgeIdentifier(NSURL* url) {
   std::optional<FileUrl> item = toFileUrl(url);
   if (!item) return;
+  controller_.itemAsked(*item);
   if (std::optional<std::string_view> identifier = extension_.badgeIdentifierFor(*item)) {
     controller_.answerBadgeRequest(*identifier, url);
   }

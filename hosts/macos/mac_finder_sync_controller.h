@@ -6,14 +6,24 @@
 
 #include "base/file_url.h"
 #include "host/finder_sync_controller.h"
+#include "hosts/macos/badge_push_filter.h"
 
 NS_ASSUME_NONNULL_BEGIN
 
 namespace tessvik::macos {
 
 // Thread-safety: main thread, as the interface says.
+//
+// Two departures from passing every call straight on, both asked by Apple's
+// documentation of FIFinderSyncController: a pushed badge goes on only for
+// an item the Finder has asked about, or a folder URL (BadgePushFilter); and
+// the Finder is told at once that there is nothing to observe yet, before the
+// first badge state file is read.
 class MacFinderSyncController final : public FinderSyncController {
  public:
+  // Sets the folders to observe to none.
+  MacFinderSyncController();
+
   // Text that is not UTF-8 (which the core never passes) drops the call.
   void setBadgeImage(const SymbolImage& image, std::string_view label,
                      std::string_view identifier) override;
@@ -33,7 +43,11 @@ class MacFinderSyncController final : public FinderSyncController {
   // about: the Finder matches answers with its items by URL.
   void answerBadgeRequest(std::string_view identifier, NSURL* item);
 
+  // The Finder asked about `item`: later pushes for it go on to the Finder.
+  void itemAsked(const FileUrl& item) { pushes_.asked(item); }
+
  private:
+  BadgePushFilter pushes_;
   std::optional<std::vector<FileUrl>> selection_;
 };
 

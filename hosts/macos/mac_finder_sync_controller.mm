@@ -5,6 +5,10 @@
 
 namespace tessvik::macos {
 
+MacFinderSyncController::MacFinderSyncController() {
+  FIFinderSyncController.defaultController.directoryURLs = [NSSet set];
+}
+
 void MacFinderSyncController::setBadgeImage(const SymbolImage& image, std::string_view label,
                                             std::string_view identifier) {
   NSImage* badge = makeSymbolImage(image);
@@ -20,6 +24,7 @@ void MacFinderSyncController::setBadgeImage(const SymbolImage& image, std::strin
 }
 
 void MacFinderSyncController::setBadgeIdentifier(std::string_view identifier, const FileUrl& url) {
+  if (!pushes_.passes(url)) return;
   NSURL* item = toNSURL(url);
   if (item != nil) answerBadgeRequest(identifier, item);
 }

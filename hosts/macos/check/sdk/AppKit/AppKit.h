@@ -35,6 +35,7 @@ APPKIT_EXTERN const NSFontWeight NSFontWeightBold;
 - (void)setTemplate:(BOOL)isTemplate;
 @end
 
+@class NSButton;
 @interface NSMenuItem : NSObject
 - (instancetype)initWithTitle:(NSString*)string
                        action:(nullable SEL)selector
@@ -45,6 +46,41 @@ APPKIT_EXTERN const NSFontWeight NSFontWeightBold;
 @interface NSMenu : NSObject
 - (instancetype)initWithTitle:(NSString*)title NS_DESIGNATED_INITIALIZER;
 - (void)addItem:(NSMenuItem*)newItem;
+@end
+
+// The containing application (hosts/macos/app)
+
+typedef NS_ENUM(NSInteger, NSApplicationActivationPolicy) {
+  NSApplicationActivationPolicyRegular = 0
+};
+
+@class NSApplication;
+
+@protocol NSApplicationDelegate <NSObject>
+@optional
+- (void)applicationDidFinishLaunching:(NSNotification*)notification;
+- (void)application:(NSApplication*)application openURLs:(NSArray<NSURL*>*)urls;
+@end
+
+@interface NSApplication : NSObject
+@property(class, readonly, strong) __kindof NSApplication* sharedApplication;
+@property(nullable, weak) id<NSApplicationDelegate> delegate;
+- (BOOL)setActivationPolicy:(NSApplicationActivationPolicy)activationPolicy;
+- (void)activateIgnoringOtherApps:(BOOL)flag;
+- (void)run;
+- (void)terminate:(nullable id)sender;
+@end
+
+APPKIT_EXTERN __kindof NSApplication* _Null_unspecified NSApp;
+
+typedef NSInteger NSModalResponse;
+static const NSModalResponse NSAlertFirstButtonReturn = 1000;
+
+@interface NSAlert : NSObject
+@property(copy) NSString* messageText;
+@property(copy) NSString* informativeText;
+- (NSButton*)addButtonWithTitle:(NSString*)title;
+- (NSModalResponse)runModal;
 @end
 
 @interface NSWorkspace : NSObject

@@ -29,6 +29,9 @@ typedef NS_ENUM(NSUInteger, FIMenuKind) {};
     forBadgeIdentifier:(NSString*)badgeID;
 - (void)setBadgeIdentifier:(NSString*)badgeID forURL:(NSURL*)url;
 - (nullable NSArray<NSURL*>*)selectedItemURLs;
+// For the containing application.
+@property(class, readonly, getter=isExtensionEnabled) BOOL extensionEnabled;
++ (void)showExtensionManagementInterface;
 @end
 
 NS_ASSUME_NONNULL_END

@@ -31,6 +31,7 @@ enum : NSStringEncoding { NSUTF8StringEncoding = 4 };
                               encoding:(NSStringEncoding)encoding;
 @property(nullable, readonly) const char* UTF8String NS_RETURNS_INNER_POINTER;
 - (NSUInteger)lengthOfBytesUsingEncoding:(NSStringEncoding)enc;
+- (BOOL)isEqualToString:(NSString*)aString;
 @end
 
 FOUNDATION_EXPORT SEL NSSelectorFromString(NSString* aSelectorName);
@@ -39,6 +40,8 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 // Collections
 
 @interface NSArray<__covariant ObjectType> : NSObject <NSFastEnumeration>
+// What an array literal (@[ … ]) calls.
++ (instancetype)arrayWithObjects:(const ObjectType _Nonnull[_Nonnull])objects count:(NSUInteger)cnt;
 @property(readonly) NSUInteger count;
 @end
 
@@ -48,6 +51,7 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 @end
 
 @interface NSSet<__covariant ObjectType> : NSObject
++ (instancetype)set;
 @end
 
 @interface NSMutableSet<ObjectType> : NSSet <ObjectType>
@@ -64,6 +68,39 @@ FOUNDATION_EXPORT NSString* NSHomeDirectory(void);
 @property(nullable, readonly, copy) NSString* path;
 @property(getter=isFileURL, readonly) BOOL fileURL;
 @property(readonly) BOOL hasDirectoryPath;
+- (nullable NSURL*)URLByAppendingPathComponent:(NSString*)pathComponent;
+@end
+
+@interface NSURLQueryItem : NSObject
+@property(readonly) NSString* name;
+@property(nullable, readonly) NSString* value;
+@end
+
+@interface NSURLComponents : NSObject
++ (nullable instancetype)componentsWithURL:(NSURL*)url resolvingAgainstBaseURL:(BOOL)resolve;
+@property(nullable, copy) NSString* scheme;
+@property(nullable, copy) NSString* host;
+@property(nullable, copy) NSArray<NSURLQueryItem*>* queryItems;
+@end
+
+// The application: its bundle, the tools it starts
+
+@interface NSError : NSObject
+@property(readonly, copy) NSString* localizedDescription;
+@end
+
+@class NSNotification;
+
+@interface NSBundle : NSObject
+@property(class, readonly, strong) NSBundle* mainBundle;
+@property(nullable, readonly, copy) NSURL* builtInPlugInsURL;
+@end
+
+@interface NSTask : NSObject
++ (nullable NSTask*)launchedTaskWithExecutableURL:(NSURL*)url
+                                        arguments:(NSArray<NSString*>*)arguments
+                                            error:(NSError* _Nullable* _Nullable)error
+                               terminationHandler:(void (^_Nullable)(NSTask*))terminationHandler;
 @end
 
 // Threads, timers and the run loop

@@ -15,6 +15,7 @@ typedef signed char BOOL;
 #define NO __objc_no
 #define nil nullptr
 
+typedef long NSInteger;
 typedef unsigned long NSUInteger;
 
 #define NS_ASSUME_NONNULL_BEGIN _Pragma("clang assume_nonnull begin")
