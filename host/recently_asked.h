@@ -12,9 +12,9 @@
 
 namespace tessvik {
 
-// A value with no thread-safety of its own: one thread at a time. Memory:
-// about three copies' worth of bookkeeping per key held, bounded by
-// maxItems. Nothing here throws but std::bad_alloc.
+// One thread at a time. Memory: each key held is stored once, in a list node,
+// with an index entry pointing at it; at most maxItems of them. Nothing here
+// throws but std::bad_alloc.
 class RecentlyAsked {
  public:
   explicit RecentlyAsked(std::size_t maxItems) : maxItems_(maxItems) {}
@@ -31,7 +31,6 @@ class RecentlyAsked {
   // Holds `key` as the most recently asked. A bound of 0 holds nothing.
   Held hold(std::string_view key);
   bool contains(std::string_view key) const { return index_.contains(key); }
-  std::size_t size() const { return index_.size(); }
 
  private:
   std::size_t maxItems_;
