@@ -47,6 +47,10 @@ class BadgeState {
   // does not list. Where roots nest, the deepest wins. The text stays valid
   // until the next reload. Touches no file.
   std::optional<std::string_view> badgeIdentifierFor(const FileUrl& item) const;
+  // The same, and for a root folder itself the badge its file gives it (its
+  // empty key; nothing when it gives none), which the Finder shows because
+  // a load pushes it: for hosts that ask for every badge they show.
+  std::optional<std::string_view> badgeShownFor(const FileUrl& item) const;
 
   // Where the answer for `item` comes from, to explain it: the badge state
   // file whose root holds the item (the deepest, as above), that root as the

@@ -48,6 +48,10 @@ class FinderSync {
   std::optional<std::string_view> badgeIdentifierFor(const FileUrl& url) const {
     return state_.badgeIdentifierFor(url);
   }
+  // The same, with a root folder's own badge: see BadgeState::badgeShownFor.
+  std::optional<std::string_view> badgeShownFor(const FileUrl& url) const {
+    return state_.badgeShownFor(url);
+  }
 
   // The menu for `kind` (the host's value): the share item for the items
   // menu, nothing for every other kind.

@@ -3,12 +3,13 @@
 namespace tessvik {
 
 FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
-    : links_(services.realPath, services.resolution),
+    : logger_(services.platform.logger, services.stateFolder.path()),
+      links_(services.realPath, services.resolution),
       controller_(services.refresher, links_),
       self_(std::make_shared<FileManagerExtension*>(this)),
       runLoop_(services.platform.runLoop, self_),
-      extension_(Host{{services.platform.fileSystem, runLoop_, services.platform.logger,
-                       services.platform.users, services.platform.workspace},
+      extension_(Host{{services.platform.fileSystem, runLoop_, logger_, services.platform.users,
+                       services.platform.workspace},
                       controller_,
                       images_},
                  services.stateFolder) {}
@@ -24,12 +25,12 @@ void FileManagerExtension::LinksTakingRunLoop::addRepeatingTimer(std::chrono::mi
 std::optional<std::string_view> FileManagerExtension::answerFor(const std::string& path,
                                                                 bool isDirectory) {
   std::optional<std::string_view> identifier =
-      extension_.badgeIdentifierFor(FileUrl::fromPath(path, isDirectory));
+      extension_.badgeShownFor(FileUrl::fromPath(path, isDirectory));
   if (!identifier) {
     std::string scratch;
     const std::string_view named = links_.resolve(path, scratch);
     if (named.data() != path.data()) {
-      identifier = extension_.badgeIdentifierFor(FileUrl::fromPath(named, isDirectory));
+      identifier = extension_.badgeShownFor(FileUrl::fromPath(named, isDirectory));
     }
   }
   return identifier;
@@ -59,6 +60,7 @@ std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems(
   std::optional<Menu> menu = extension_.menu(static_cast<int>(MenuKind::kContextualMenuForItems));
   if (!menu) return items;
   for (const MenuItem& item : menu->items) {
+    if (item.action == "share:" && paths.size() != 1) continue;
     std::optional<std::string> icon;
     if (item.image) {
       if (std::optional<std::string_view> name = EmblemImages::iconName(*item.image)) {

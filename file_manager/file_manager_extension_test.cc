@@ -84,12 +84,15 @@ TEST_F(FileManagerExtensionTest, DestroyingItNeverWaitsForAFolderStuckInResoluti
 TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndSharesTheSelection) {
   emblem("/Users/u/SyncLink/b");  // the file manager showed the link's folder
   runLoop_.fireTimers();
-  EXPECT_EQ(fileManager_->menuForItems({"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}),
-            (std::vector<FileManagerMenuItem>{
-                {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
-  // Not when an item is outside, or has no local path, or there is none.
+  for (const char* path : {"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}) {
+    EXPECT_EQ(fileManager_->menuForItems({path}),
+              (std::vector<FileManagerMenuItem>{
+                  {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
+  }
+  // Not when an item is outside, or has no local path, or there is none, nor
+  // for two items, of which the Finder would share the first.
   const std::vector<const char*> refused[] = {
-      {"/Users/u/Sync/a", "/Users/u/Other/a"}, {"/Users/u/Sync/a", nullptr}, {}};
+      {"/Users/u/Other/a"}, {nullptr}, {}, {"/Users/u/Sync/a", "/Users/u/Sync"}};
   for (const auto& paths : refused) EXPECT_TRUE(fileManager_->menuForItems(paths).empty());
   // Which item of a selection is shared is the core's to test.
   const std::vector<FileUrl> selection{FileUrl::fromPath("/Users/u/Sync/a", false)};
@@ -97,6 +100,34 @@ TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndShares
   fileManager_->activate("TessVik::other:", selection);
   fileManager_->activate("share:", selection);
   EXPECT_EQ(workspace_.opened, (std::vector<std::string>{"tessvik://share?path=/Users/u/Sync/a"}));
+}
+
+TEST_F(FileManagerExtensionTest, ARootShowsItsOwnBadgeAndFollowsItsRewrites) {
+  writeState("badges.json", "/Users/u/Sync", {{"", "syncing"}, {"a", "synced"}});
+  runLoop_.fireTimers();
+  fileManager_->itemShown("/Users/u/Sync");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-arrows-blue");
+  writeState("badges.json", "/Users/u/Sync", {{"", "error"}, {"a", "synced"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/Sync"}));
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-xmark-red");
+}
+
+TEST_F(FileManagerExtensionTest, AMissingStateFolderIsNotedOnceAtInfoLevelOtherFailuresAreErrors) {
+  fileManager_.reset();
+  files_.remove(kStateDir);
+  fileManager_ = started(linkRealPath, FolderLinks::Resolution::kAtOnce);
+  runLoop_.fireTimers();
+  files_.faults[{"opendir", kStateDir}] = EACCES;
+  runLoop_.fireTimers();
+  std::vector<RecordingLogger::Line> failures;
+  for (const RecordingLogger::Line& line : logger_.takeLines()) {
+    if (line.message.starts_with("lecture impossible")) failures.push_back(line);
+  }
+  const std::string folder = "lecture impossible : « " + std::string(kStateDir) + " » : ";
+  EXPECT_EQ(failures, (std::vector<RecordingLogger::Line>{
+                          {LogLevel::kDefault, folder + "aucun fichier ou dossier de ce nom"},
+                          {LogLevel::kError, folder + "permission refusée"}}));
 }
 
 }  // namespace
