@@ -129,5 +129,16 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
   EXPECT_EQ(links_.takeLinked(), std::vector<std::string>{"/home/u/SyncLink"});
 }
 
+TEST_F(EmblemControllerTest, AnItemStaysHeldWhileAnotherSpellingOfItIsShown) {
+  for (const std::string& path :
+       {kNfcName, kNfdName, std::string("/home/u/Sync/b"), std::string("/home/u/SyncLink/b")}) {
+    controller_.itemShown(path);
+  }
+  controller_.itemGone(kNfcName);
+  controller_.itemGone("/home/u/Sync/b");
+  EXPECT_EQ(refreshedByPush(kNfcName), Paths{kNfdName});
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/b"), Paths{"/home/u/SyncLink/b"});
+}
+
 }  // namespace
 }  // namespace tessvik
