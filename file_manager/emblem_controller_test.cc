@@ -120,7 +120,7 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
   EXPECT_EQ(refreshedByRoots({"/srv/Team", "/srv/Team/sub"}),
             (Paths{"/home/u/Sync/a", "/srv/Team/sub/c"}));
   const int resolved = resolved_;  // a link may have moved with the folders
-  controller_.itemShown("/srv/Team/b");
+  controller_.itemShown("/srv/Other/d");
   EXPECT_EQ(resolved_, resolved + 1);
   // A folder resolved before the move may be stale: resolved again.
   controller_.itemShown("/home/u/SyncLink/b");

@@ -28,7 +28,7 @@ std::optional<std::string_view> FileManagerExtension::answerFor(const std::strin
       extension_.badgeShownFor(FileUrl::fromPath(path, isDirectory));
   if (!identifier) {
     std::string scratch;
-    const std::string_view named = links_.resolve(path, scratch);
+    const std::string_view named = controller_.namedPath(path, scratch);
     if (named.data() != path.data()) {
       identifier = extension_.badgeShownFor(FileUrl::fromPath(named, isDirectory));
     }
@@ -76,6 +76,15 @@ void FileManagerExtension::activate(std::string_view name, std::vector<FileUrl> 
   if (!name.starts_with(kMenuItemPrefix)) return;
   const std::string_view action = name.substr(kMenuItemPrefix.size());
   if (action != "share:") return;
+  // Shared as the badge state files name it, whichever way the user reached
+  // it: through a link, or in a synced folder's real folder.
+  for (FileUrl& url : selection) {
+    std::string scratch;
+    const std::optional<std::string_view> observed = controller_.observedPath(url.path(), scratch);
+    if (observed && observed->data() != url.path().data()) {
+      url = FileUrl::fromPath(*observed, url.isDirectory());
+    }
+  }
   // The extension reads the selection while its action runs, and only then.
   controller_.setSelection(std::move(selection));
   extension_.share();

@@ -18,10 +18,11 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
     writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
     fileManager_ = started(linkRealPath, FolderLinks::Resolution::kAtOnce);
   }
-  // ~/SyncLink is a link to ~/Sync.
+  // ~/SyncLink is a link to ~/Sync, and ~/LinkRoot one to ~/RealSync.
   static std::optional<std::string> linkRealPath(const std::string& folder) {
-    if (!folder.starts_with("/Users/u/SyncLink")) return folder;
-    return "/Users/u/Sync" + folder.substr(17);
+    if (folder.starts_with("/Users/u/SyncLink")) return "/Users/u/Sync" + folder.substr(17);
+    if (folder.starts_with("/Users/u/LinkRoot")) return "/Users/u/RealSync" + folder.substr(17);
+    return folder;
   }
   std::unique_ptr<FileManagerExtension> started(FolderLinks::RealPath realPath,
                                                 FolderLinks::Resolution resolution) {
@@ -128,6 +129,36 @@ TEST_F(FileManagerExtensionTest, AMissingStateFolderIsNotedOnceAtInfoLevelOtherF
   EXPECT_EQ(failures, (std::vector<RecordingLogger::Line>{
                           {LogLevel::kDefault, folder + "aucun fichier ou dossier de ce nom"},
                           {LogLevel::kError, folder + "permission refusée"}}));
+}
+
+TEST_F(FileManagerExtensionTest, ARootWrittenThroughALinkBadgesItsRealFolderAndSharesAsWritten) {
+  for (const char* path : {"/Users/u/RealSync", "/Users/u/RealSync/sub/a"}) {
+    fileManager_->itemShown(path);
+  }
+  // The root is resolved off the main loop, as an item's folder is: the
+  // items shown in its real folder are refreshed once it is.
+  writeState("badges-linked.json", "/Users/u/LinkRoot", {{"", "syncing"}, {"sub/a", "synced"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed,
+            (std::set<std::string>{"/Users/u/RealSync", "/Users/u/RealSync/sub/a"}));
+  EXPECT_EQ(emblem("/Users/u/RealSync/sub/a"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/RealSync", true), "emblem-tessvik-arrows-blue");
+  refresher_.refreshed.clear();
+  writeState("badges-linked.json", "/Users/u/LinkRoot", {{"", "syncing"}, {"sub/a", "error"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/RealSync/sub/a"}));
+  // Shared as the badge state files name the item, whichever way it was
+  // reached: in the root's real folder, or through a link to a root.
+  emblem("/Users/u/SyncLink/b");
+  runLoop_.fireTimers();
+  for (const char* path :
+       {"/Users/u/RealSync/sub/\xC3\xA9t\xC3\xA9.txt", "/Users/u/SyncLink/\xC3\xA9t\xC3\xA9.txt"}) {
+    EXPECT_EQ(fileManager_->menuForItems({path}).size(), 1u) << path;
+    fileManager_->activate("TessVik::share:", {FileUrl::fromPath(path, false)});
+  }
+  EXPECT_EQ(workspace_.opened, (std::vector<std::string>{
+                                   "tessvik://share?path=/Users/u/LinkRoot/sub/%C3%A9t%C3%A9.txt",
+                                   "tessvik://share?path=/Users/u/Sync/%C3%A9t%C3%A9.txt"}));
 }
 
 }  // namespace
