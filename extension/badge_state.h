@@ -39,8 +39,11 @@ class BadgeState {
   // dropped, the roots to observe. A listing failure is logged once per
   // distinct error and changes nothing; a file that cannot be dated is
   // skipped quietly; one that cannot be read or decoded is logged at every
-  // reload and keeps its last good state.
-  void reload(const FileUrl& stateDir);
+  // reload and keeps its last good state. The working memory of reading and
+  // decoding is kept while files keep changing, and freed at the first
+  // reload that loads none: true then, so that the host may hand it back to
+  // the system.
+  bool reload(const FileUrl& stateDir);
 
   // The badge identifier of the item at `item`: nothing for an item outside
   // every root and for a root folder itself, "" for an item that its root
@@ -120,6 +123,8 @@ class BadgeState {
   // keys (see BadgeFileDecoder::decodeInPlace): the next read then starts
   // from nothing.
   FlatArray<char> readBuffer_;
+  // Whether a file was loaded since the working memory was last freed.
+  bool holdingWorkingMemory_ = false;
 };
 
 }  // namespace tessvik

@@ -14,6 +14,7 @@
 #include "extension/state_folder.h"
 #include "host/host.h"
 #include "host/menu.h"
+#include "host/system_memory.h"
 
 namespace tessvik {
 
@@ -69,7 +70,11 @@ class FinderSync {
  private:
   void registerBadge(std::string_view identifier, std::string_view symbolName, NamedColor accent,
                      std::string_view label);
-  void reload() { state_.reload(stateFolder_); }
+  // What reading and decoding freed goes back to the system at once: a
+  // long-lived file manager would otherwise keep it for good.
+  void reload() {
+    if (state_.reload(stateFolder_)) host_.memory.returnFreedMemory();
+  }
 
   Host host_;
   FileUrl stateFolder_;

@@ -9,7 +9,7 @@ FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
       self_(std::make_shared<FileManagerExtension*>(this)),
       runLoop_(services.platform.runLoop, self_),
       extension_(Host{{services.platform.fileSystem, runLoop_, logger_, services.platform.users,
-                       services.platform.workspace},
+                       services.platform.workspace, services.platform.memory},
                       controller_,
                       images_},
                  services.stateFolder) {}

@@ -27,7 +27,7 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
   std::unique_ptr<FileManagerExtension> started(FolderLinks::RealPath realPath,
                                                 FolderLinks::Resolution resolution) {
     return std::make_unique<FileManagerExtension>(
-        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_},
+        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_, memory_},
                             refresher_,
                             std::move(realPath),
                             FileUrl::fromPath(kStateDir, true),

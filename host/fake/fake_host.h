@@ -12,6 +12,7 @@
 #include "host/logger.h"
 #include "host/run_loop.h"
 #include "host/symbol_image.h"
+#include "host/system_memory.h"
 #include "host/user_database.h"
 #include "host/workspace.h"
 
@@ -118,6 +119,12 @@ class RecordingWorkspace : public Workspace {
     return true;
   }
   std::vector<std::string> opened;
+};
+
+class CountingSystemMemory : public SystemMemory {
+ public:
+  void returnFreedMemory() override { ++returned; }
+  int returned = 0;
 };
 
 }  // namespace tessvik

@@ -1,0 +1,15 @@
+#include "host/posix/posix_system_memory.h"
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+namespace tessvik {
+
+void PosixSystemMemory::returnFreedMemory() {
+#if defined(__GLIBC__)
+  malloc_trim(0);
+#endif
+}
+
+}  // namespace tessvik
