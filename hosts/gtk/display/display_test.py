@@ -9,8 +9,10 @@
 # status, that the emblems follow a rewrite of the badge state file and vanish
 # when the file is deleted, without user action; that choosing "Partager avec
 # TessVik…" in an item's context menu hands the tessvik scheme's handler,
-# registered in the temporary home, the exact percent-encoded share URL; and
-# that an item's menu outside the synced folder is shorter by that item.
+# registered in the temporary home, the exact percent-encoded share URL; that
+# once that handler cannot start, choosing it again shows a desktop
+# notification naming the item (caught on the session bus); and that an
+# item's menu outside the synced folder is shorter by that item.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped (no display stack or no
 # namespaces; TESSVIK_DISPLAY_REQUIRED=1 makes that a failure). The
@@ -92,7 +94,8 @@ def write(path, text, mode=0o644):
 
 
 def run_outside(args):
-    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "unshare", "setpriv", "dbus-run-session",
+    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "dbus-monitor", "unshare", "setpriv",
+             "dbus-run-session",
              args.file_manager]
     missing = " ".join(tool for tool in tools if shutil.which(tool) is None)
     reason = missing and f"missing: {missing}"
@@ -156,7 +159,11 @@ def run_inside(args):
                               args.prefix)
     state_file = os.path.join(home, STATE_FOLDER, "badges.json")
     root = os.path.join(home, "Sync")
-    command = FILE_MANAGERS[args.file_manager][0] + [root]
+    # The desktop notifications sent on the file manager's session bus, as
+    # dbus-monitor prints them.
+    notifications = os.path.join(SHOTS, "notifications.log")
+    command = ["sh", "-c", 'dbus-monitor --session "interface=org.freedesktop.Notifications" '
+               '> "$0" 2>/dev/null & exec "$@"', notifications] + FILE_MANAGERS[args.file_manager][0] + [root]
     if args.file_manager == "dolphin":
         plugins = os.path.join(sandbox.WORK, "root", os.path.join(args.prefix, args.extension_dir).lstrip("/"))
         # (nobody's home is /nonexistent: the XDG folders say where its own is.)
@@ -193,6 +200,7 @@ def run_inside(args):
             check_no_share_outside(env, home, places[ITEMS[0]], menu_height)
             go_to(env, root)
             wait_for(file_manager, env, "back-in-synced-folder", exactly(places, visible), 15)
+            check_failed_share(env, home, places[SHARED_ITEM], SHARED_ITEM, notifications)
             os.remove(state_file)
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
@@ -315,6 +323,26 @@ def check_share(env, home, place, item):
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
     leave(env)
     return height
+
+
+# Removes the handler's program, chooses our item again and waits for the
+# desktop notification that names the item.
+def check_failed_share(env, home, place, item, notifications):
+    os.remove(os.path.join(home, ".local/bin/tessvik-recorder"))
+    open_menu(env, place, "menu-failed-share")
+    xdotool(env, "key", "--delay", "300", *MENU_KEYS)
+    deadline = time.monotonic() + 10
+    while True:
+        with open(notifications, encoding="utf-8", errors="replace") as f:
+            caught = f.read()
+        if f'string "« {item} » n\'a pas été partagé' in caught:
+            break
+        if time.monotonic() > deadline:
+            screen.Shot(env).save(os.path.join(SHOTS, "failed-share.png"))
+            raise Failure("failed share: no notification naming the item on the session bus")
+        time.sleep(0.2)
+    leave(env)
+    log("failed share: ok: a notification names the item")
 
 
 # Goes to the folder beside the synced one (still observed) and opens the
