@@ -138,6 +138,9 @@ def prepare(work, args):
     os.makedirs(os.path.join(home, STATE_FOLDER))
     for path in [os.path.join("Sync", name) for name in ITEMS] + [OUTSIDE_ITEM]:
         write(os.path.join(home, path), "")
+    # Menus show their items' icons, as MATE's and Cinnamon's settings
+    # daemons have GTK 3 do.
+    write(os.path.join(home, ".config/gtk-3.0/settings.ini"), "[Settings]\ngtk-menu-images=1\n")
     if FILE_MANAGERS[args.file_manager][1]:
         write(os.path.join(home, ".config/glib-2.0/settings/keyfile"),
               FILE_MANAGERS[args.file_manager][1].format(viewer=VIEWERS[args.view]))
