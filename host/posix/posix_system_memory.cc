@@ -1,5 +1,7 @@
 #include "host/posix/posix_system_memory.h"
 
+#include <cstdlib>  // (defines __GLIBC__ with glibc)
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
