@@ -27,8 +27,9 @@ namespace tessvik {
 // Paths and identifiers are compared under canonical equivalence, as the
 // extension compares them: the sync client may write a name decomposed that
 // the file system holds precomposed, or the other way round. An item reached
-// through a link to or into an observed folder (FolderLinks) is also held as
-// the item the link names, which is what the extension pushes.
+// through a link to or into an observed folder (FolderLinks), or in the real
+// folder of an observed folder written through a link, is also held as the
+// item the badge state files name, which is what the extension pushes.
 //
 // Memory: the registered badges, the observed folders, a table of 128 KiB
 // once an item is held, and for each item the file manager holds (see
@@ -112,7 +113,7 @@ class EmblemController final : public FinderSyncController {
   LinkAliases aliases_;
   ObservedFolders observed_;
   std::optional<std::vector<FileUrl>> selection_;
-  std::string scratch_;
+  std::string scratch_;  // isObserved's, kept to spare an allocation per call
 };
 
 }  // namespace tessvik
