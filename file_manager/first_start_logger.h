@@ -12,8 +12,8 @@ namespace tessvik {
 // In front of the host's logger: the extension's « lecture impossible »
 // error for the state folder itself missing (ENOENT) goes through at the
 // default level (info); every other line goes through as it came. The
-// extension logs a listing failure once per distinct error, so that note is
-// written once until the folder comes and goes again.
+// extension logs a listing failure once per distinct error in a row, so
+// that note is written once, and again only after another listing error.
 //
 // Main loop only, like the logger it writes to; `inner` must outlive it.
 class FirstStartLogger final : public Logger {
