@@ -44,7 +44,7 @@ ExtensionOnDisk::ExtensionOnDisk(const TemporaryHome& home) : realHome_(users_) 
 }
 
 void ExtensionOnDisk::start() {
-  Host host{{files_, runLoop_, logger, users_, workspace_}, controller, images_};
+  Host host{{files_, runLoop_, logger, users_, workspace_, memory_}, controller, images_};
   extension_ = std::make_unique<FinderSync>(host, finderStateFolder(realHome_.path()));
 }
 

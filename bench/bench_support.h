@@ -75,6 +75,7 @@ class ExtensionOnDisk {
   ManualRunLoop runLoop_;
   FakeUserDatabase users_;
   RecordingWorkspace workspace_;
+  CountingSystemMemory memory_;
   RealHome realHome_;
   std::unique_ptr<FinderSync> extension_;
 };

@@ -59,7 +59,7 @@ class HostOnDisk {
   // would, without a thread.
   void start() {
     host_ = std::make_unique<FileManagerExtension>(
-        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_},
+        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_, memory_},
                             refresher,
                             &FolderLinks::posixRealPath,
                             FileUrl::fromPath(stateFolder_, true),
@@ -77,6 +77,7 @@ class HostOnDisk {
   RecordingLogger logger_;
   FakeUserDatabase users_;
   RecordingWorkspace workspace_;
+  CountingSystemMemory memory_;
   std::unique_ptr<FileManagerExtension> host_;
 };
 

@@ -29,6 +29,17 @@ std::optional<std::string_view> BadgeState::badgeIdentifierFor(const FileUrl& it
       .value_or(std::string_view());
 }
 
+std::optional<std::string_view> BadgeState::badgeShownFor(const FileUrl& item) const {
+  std::string scratch;
+  const text::ItemPath path(item.standardizedPath(scratch));  // (the match points into it)
+  const std::optional<Holder> holder = holderOf(path);
+  if (!holder) return std::nullopt;
+  const std::optional<std::string_view> status =
+      holder->root->file->statuses->find(holder->match.relativePath);
+  if (holder->match.relativePath.empty()) return status;
+  return status.value_or(std::string_view());
+}
+
 void BadgeState::indexRoots() {
   roots_.clear();
   for (const auto& [name, file] : files_) roots_.push_back({file.rootPath.summary(), &file, &name});

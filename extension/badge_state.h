@@ -39,14 +39,21 @@ class BadgeState {
   // dropped, the roots to observe. A listing failure is logged once per
   // distinct error and changes nothing; a file that cannot be dated is
   // skipped quietly; one that cannot be read or decoded is logged at every
-  // reload and keeps its last good state.
-  void reload(const FileUrl& stateDir);
+  // reload and keeps its last good state. The working memory of reading and
+  // decoding is kept while files keep changing, and freed at the first
+  // reload that loads none: true then, so that the host may hand it back to
+  // the system.
+  bool reload(const FileUrl& stateDir);
 
   // The badge identifier of the item at `item`: nothing for an item outside
   // every root and for a root folder itself, "" for an item that its root
   // does not list. Where roots nest, the deepest wins. The text stays valid
   // until the next reload. Touches no file.
   std::optional<std::string_view> badgeIdentifierFor(const FileUrl& item) const;
+  // The same, and for a root folder itself the badge its file gives it (its
+  // empty key; nothing when it gives none), which the Finder shows because
+  // a load pushes it: for hosts that ask for every badge they show.
+  std::optional<std::string_view> badgeShownFor(const FileUrl& item) const;
 
   // Where the answer for `item` comes from, to explain it: the badge state
   // file whose root holds the item (the deepest, as above), that root as the
@@ -116,6 +123,8 @@ class BadgeState {
   // keys (see BadgeFileDecoder::decodeInPlace): the next read then starts
   // from nothing.
   FlatArray<char> readBuffer_;
+  // Whether a file was loaded since the working memory was last freed.
+  bool holdingWorkingMemory_ = false;
 };
 
 }  // namespace tessvik

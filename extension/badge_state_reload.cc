@@ -1,6 +1,7 @@
 // Keeping the state in step with the badge state files.
 #include <algorithm>
 #include <unordered_set>
+#include <utility>
 
 #include "extension/badge_state.h"
 #include "extension/messages.h"
@@ -9,7 +10,7 @@
 
 namespace tessvik {
 
-void BadgeState::reload(const FileUrl& stateDir) {
+bool BadgeState::reload(const FileUrl& stateDir) {
   Result<std::vector<std::string>> listing = fileSystem_.listFolder(stateDir.path());
   if (!listing) {
     // The folder may stay missing for hours: say so once per distinct error.
@@ -19,7 +20,7 @@ void BadgeState::reload(const FileUrl& stateDir) {
       lastListingError_ = std::move(printed);
       logger_.log(LogLevel::kError, messages::kCannotList, {error.description});
     }
-    return;
+    return false;
   }
   std::vector<std::string> names = std::move(listing).value();
   std::erase_if(names, [](const std::string& name) { return !isBadgeStateFileName(name); });
@@ -39,10 +40,13 @@ void BadgeState::reload(const FileUrl& stateDir) {
   // The working memory of reading and decoding (see BadgeFileDecoder) is
   // kept while files keep changing, and released at the first reload that
   // loads none.
-  if (!loaded) {
-    decoder_.releaseMemory();
-    readBuffer_ = FlatArray<char>();
+  if (loaded) {
+    holdingWorkingMemory_ = true;
+    return false;
   }
+  decoder_.releaseMemory();
+  readBuffer_ = FlatArray<char>();
+  return std::exchange(holdingWorkingMemory_, false);
 }
 
 bool BadgeState::dropRemovedFiles(const std::vector<std::string>& names) {

@@ -52,6 +52,7 @@ class ExtensionTest : public StateFolderTest {
   ManualRunLoop runLoop_;
   FakeUserDatabase users_;
   RecordingWorkspace workspace_;
+  CountingSystemMemory memory_;
   std::unique_ptr<RealHome> realHome_;
   std::unique_ptr<FinderSync> extension_;
 };

@@ -14,6 +14,7 @@
 #include "extension/state_folder.h"
 #include "host/host.h"
 #include "host/menu.h"
+#include "host/system_memory.h"
 
 namespace tessvik {
 
@@ -48,6 +49,10 @@ class FinderSync {
   std::optional<std::string_view> badgeIdentifierFor(const FileUrl& url) const {
     return state_.badgeIdentifierFor(url);
   }
+  // The same, with a root folder's own badge: see BadgeState::badgeShownFor.
+  std::optional<std::string_view> badgeShownFor(const FileUrl& url) const {
+    return state_.badgeShownFor(url);
+  }
 
   // The menu for `kind` (the host's value): the share item for the items
   // menu, nothing for every other kind.
@@ -65,7 +70,11 @@ class FinderSync {
  private:
   void registerBadge(std::string_view identifier, std::string_view symbolName, NamedColor accent,
                      std::string_view label);
-  void reload() { state_.reload(stateFolder_); }
+  // What reading and decoding freed goes back to the system at once: a
+  // long-lived file manager would otherwise keep it for good.
+  void reload() {
+    if (state_.reload(stateFolder_)) host_.memory.returnFreedMemory();
+  }
 
   Host host_;
   FileUrl stateFolder_;

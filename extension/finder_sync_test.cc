@@ -62,6 +62,12 @@ TEST_F(ExtensionTest, FirstReloadRunsInsideStartAndTheTimerKeepsPollingUntilRele
   writeState("badges.json", "/Users/u/Sync", {{"a.txt", "synced"}});
   runLoop_.fireTimers();
   EXPECT_EQ(controller_.takePushes(), (Pushes{{"synced", "/Users/u/Sync/a.txt"}}));
+  // What reading and decoding freed goes back to the system at the first
+  // quiet tick after files changed, once.
+  EXPECT_EQ(memory_.returned, 0);
+  runLoop_.fireTimers();
+  runLoop_.fireTimers();
+  EXPECT_EQ(memory_.returned, 1);
   // A released extension leaves a timer whose ticks do nothing.
   extension_.reset();
   const int listings = files_.listings;

@@ -41,6 +41,7 @@ void EmblemController::setDirectoryUrls(const std::vector<FileUrl>& urls) {
   const std::vector<std::string> moved = observed_.replace(urls);
   if (moved.empty()) return;
   links_.forget();
+  for (const std::string& folder : observed_.folders()) links_.realFolder(folder);
 
   // A held item under a folder that joined or left may change its answer:
   // outside every observed folder nothing has a badge, and the deepest
@@ -56,17 +57,27 @@ void EmblemController::setDirectoryUrls(const std::vector<FileUrl>& urls) {
   }
 }
 
-bool EmblemController::isObserved(const std::string& path) {
-  if (observed_.contains(path)) return true;
-  std::string scratch;
+std::optional<std::string_view> EmblemController::observedPath(const std::string& path,
+                                                               std::string& scratch) {
+  if (observed_.contains(path)) return path;
+  const std::string_view named = namedPath(path, scratch);
+  if (named.data() != path.data() && observed_.contains(named)) return named;
+  return std::nullopt;
+}
+
+std::string_view EmblemController::namedPath(std::string_view path, std::string& scratch) {
   const std::string_view named = links_.resolve(path, scratch);
-  return named.data() != path.data() && observed_.contains(named);
+  std::string rooted;
+  const std::string_view observed = observed_.fromReal(named, rooted);
+  if (observed.data() == named.data()) return named;
+  scratch = observed;
+  return scratch;
 }
 
 void EmblemController::itemShown(const std::string& path) {
   std::string key = HeldItems::keyOf(path);
   std::string scratch;
-  const std::string_view named = links_.resolve(path, scratch);
+  const std::string_view named = namedPath(path, scratch);
   if (named.data() != path.data()) {
     std::string namedKey = HeldItems::keyOf(named);
     if (namedKey != key) held_.hold(aliases_.add(path, std::move(namedKey)), path);
@@ -75,7 +86,17 @@ void EmblemController::itemShown(const std::string& path) {
 }
 
 void EmblemController::folderLinked(std::string_view folder, const AnswerFor& answerFor) {
+  // A held item right in the link's folder, or anywhere in an observed
+  // folder's real folder (the folder itself included).
+  std::string real;
+  if (const std::optional<std::string_view> named = links_.realFolder(folder)) {
+    if (observed_.setReal(folder, *named)) real = *named;
+  }
   const auto inFolder = [&](std::string_view path) {
+    if (!real.empty() && path.starts_with(real) &&
+        (path.size() == real.size() || path[real.size()] == '/')) {
+      return true;
+    }
     return path.size() > folder.size() + 1 && path.starts_with(folder) &&
            path[folder.size()] == '/' && path.find('/', folder.size() + 1) == path.npos;
   };
@@ -99,7 +120,7 @@ void EmblemController::folderLinked(std::string_view folder, const AnswerFor& an
   }
   for (const Found& spelling : found) {
     std::string scratch;
-    const std::string_view named = links_.resolve(spelling.path, scratch);
+    const std::string_view named = namedPath(spelling.path, scratch);
     if (named.data() == spelling.path.data()) continue;
     std::string namedKey = HeldItems::keyOf(named);
     if (namedKey == spelling.key) continue;

@@ -27,8 +27,9 @@ namespace tessvik {
 // Paths and identifiers are compared under canonical equivalence, as the
 // extension compares them: the sync client may write a name decomposed that
 // the file system holds precomposed, or the other way round. An item reached
-// through a link to or into an observed folder (FolderLinks) is also held as
-// the item the link names, which is what the extension pushes.
+// through a link to or into an observed folder (FolderLinks), or in the real
+// folder of an observed folder written through a link, is also held as the
+// item the badge state files name, which is what the extension pushes.
 //
 // Memory: the registered badges, the observed folders, a table of 128 KiB
 // once an item is held, and for each item the file manager holds (see
@@ -54,6 +55,8 @@ class EmblemController final : public FinderSyncController {
   void setBadgeIdentifier(std::string_view identifier, const FileUrl& url) override;
   // Replaces the observed folders. The held items under a folder that left
   // or joined the set are refreshed; the same set again refreshes nothing.
+  // Each folder of a new set is resolved (FolderLinks), in case it is
+  // written through a link.
   void setDirectoryUrls(const std::vector<FileUrl>& urls) override;
   std::optional<std::vector<FileUrl>> selectedItemUrls() override { return selection_; }
 
@@ -70,7 +73,17 @@ class EmblemController final : public FinderSyncController {
 
   // Whether the item at `path` (absolute) is an observed folder or lies
   // below one, as named or through a link.
-  bool isObserved(const std::string& path);
+  bool isObserved(const std::string& path) { return observedPath(path, scratch_).has_value(); }
+  // The path under which an observed folder holds the item at `path`:
+  // `path` itself when it lies in one as named, its namedPath when that
+  // does (built in `scratch`); nothing when neither does.
+  std::optional<std::string_view> observedPath(const std::string& path, std::string& scratch);
+  // `path` as the badge state files would name it: through its folder's
+  // link (FolderLinks), then from an observed folder's real folder to that
+  // folder as observed, which may itself be written through a link
+  // (~/LinkRoot -> ~/RealSync). `path` itself when neither applies or is
+  // not known yet; otherwise built in `scratch`.
+  std::string_view namedPath(std::string_view path, std::string& scratch);
 
   // One of the file manager's items now holds the path `path` (absolute, its
   // own bytes): pushes for that item refresh it under that spelling. Counted:
@@ -83,9 +96,11 @@ class EmblemController final : public FinderSyncController {
   // The extension's answer for the item at `path`, as emblemFor gives it.
   using AnswerFor = std::function<std::optional<std::string_view>(const std::string& path)>;
   // FolderLinks found `folder` to be a link to another folder after the file
-  // manager was shown items in it: each held item in it is now also held as
-  // the item it names, and refreshed, as a push would, when its emblem (from
-  // `answerFor`) differs from the one it was given.
+  // manager was shown items in it, or found an observed folder written
+  // through a link: each held item in it (in the observed folder's real
+  // folder) is now also held as the item it names, and refreshed, as a push
+  // would, when its emblem (from `answerFor`) differs from the one it was
+  // given.
   void folderLinked(std::string_view folder, const AnswerFor& answerFor);
 
  private:
@@ -98,6 +113,7 @@ class EmblemController final : public FinderSyncController {
   LinkAliases aliases_;
   ObservedFolders observed_;
   std::optional<std::vector<FileUrl>> selection_;
+  std::string scratch_;  // isObserved's, kept to spare an allocation per call
 };
 
 }  // namespace tessvik

@@ -120,13 +120,24 @@ TEST_F(EmblemControllerTest, HeldItemsUnderAFolderThatJoinedOrLeftAreRefreshed) 
   EXPECT_EQ(refreshedByRoots({"/srv/Team", "/srv/Team/sub"}),
             (Paths{"/home/u/Sync/a", "/srv/Team/sub/c"}));
   const int resolved = resolved_;  // a link may have moved with the folders
-  controller_.itemShown("/srv/Team/b");
+  controller_.itemShown("/srv/Other/d");
   EXPECT_EQ(resolved_, resolved + 1);
   // A folder resolved before the move may be stale: resolved again.
   controller_.itemShown("/home/u/SyncLink/b");
   refreshedByRoots({"/srv/Team"});
   EXPECT_TRUE(links_.takeLinked().empty());
   EXPECT_EQ(links_.takeLinked(), std::vector<std::string>{"/home/u/SyncLink"});
+}
+
+TEST_F(EmblemControllerTest, AnItemStaysHeldWhileAnotherSpellingOfItIsShown) {
+  for (const std::string& path :
+       {kNfcName, kNfdName, std::string("/home/u/Sync/b"), std::string("/home/u/SyncLink/b")}) {
+    controller_.itemShown(path);
+  }
+  controller_.itemGone(kNfcName);
+  controller_.itemGone("/home/u/Sync/b");
+  EXPECT_EQ(refreshedByPush(kNfcName), Paths{kNfdName});
+  EXPECT_EQ(refreshedByPush("/home/u/Sync/b"), Paths{"/home/u/SyncLink/b"});
 }
 
 }  // namespace

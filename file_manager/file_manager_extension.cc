@@ -3,12 +3,13 @@
 namespace tessvik {
 
 FileManagerExtension::FileManagerExtension(const FileManagerServices& services)
-    : links_(services.realPath, services.resolution),
+    : logger_(services.platform.logger, services.stateFolder.path()),
+      links_(services.realPath, services.resolution),
       controller_(services.refresher, links_),
       self_(std::make_shared<FileManagerExtension*>(this)),
       runLoop_(services.platform.runLoop, self_),
-      extension_(Host{{services.platform.fileSystem, runLoop_, services.platform.logger,
-                       services.platform.users, services.platform.workspace},
+      extension_(Host{{services.platform.fileSystem, runLoop_, logger_, services.platform.users,
+                       services.platform.workspace, services.platform.memory},
                       controller_,
                       images_},
                  services.stateFolder) {}
@@ -24,12 +25,12 @@ void FileManagerExtension::LinksTakingRunLoop::addRepeatingTimer(std::chrono::mi
 std::optional<std::string_view> FileManagerExtension::answerFor(const std::string& path,
                                                                 bool isDirectory) {
   std::optional<std::string_view> identifier =
-      extension_.badgeIdentifierFor(FileUrl::fromPath(path, isDirectory));
+      extension_.badgeShownFor(FileUrl::fromPath(path, isDirectory));
   if (!identifier) {
     std::string scratch;
-    const std::string_view named = links_.resolve(path, scratch);
+    const std::string_view named = controller_.namedPath(path, scratch);
     if (named.data() != path.data()) {
-      identifier = extension_.badgeIdentifierFor(FileUrl::fromPath(named, isDirectory));
+      identifier = extension_.badgeShownFor(FileUrl::fromPath(named, isDirectory));
     }
   }
   return identifier;
@@ -59,6 +60,7 @@ std::vector<FileManagerMenuItem> FileManagerExtension::menuForItems(
   std::optional<Menu> menu = extension_.menu(static_cast<int>(MenuKind::kContextualMenuForItems));
   if (!menu) return items;
   for (const MenuItem& item : menu->items) {
+    if (item.action == "share:" && paths.size() != 1) continue;
     std::optional<std::string> icon;
     if (item.image) {
       if (std::optional<std::string_view> name = EmblemImages::iconName(*item.image)) {
@@ -74,6 +76,15 @@ void FileManagerExtension::activate(std::string_view name, std::vector<FileUrl> 
   if (!name.starts_with(kMenuItemPrefix)) return;
   const std::string_view action = name.substr(kMenuItemPrefix.size());
   if (action != "share:") return;
+  // Shared as the badge state files name it, whichever way the user reached
+  // it: through a link, or in a synced folder's real folder.
+  for (FileUrl& url : selection) {
+    std::string scratch;
+    const std::optional<std::string_view> observed = controller_.observedPath(url.path(), scratch);
+    if (observed && observed->data() != url.path().data()) {
+      url = FileUrl::fromPath(*observed, url.isDirectory());
+    }
+  }
   // The extension reads the selection while its action runs, and only then.
   controller_.setSelection(std::move(selection));
   extension_.share();

@@ -14,6 +14,7 @@
 #include "extension/finder_sync.h"
 #include "file_manager/emblem_controller.h"
 #include "file_manager/emblem_images.h"
+#include "file_manager/first_start_logger.h"
 #include "file_manager/folder_links.h"
 #include "file_manager/item_refresher.h"
 #include "host/host.h"
@@ -56,7 +57,8 @@ class FileManagerExtension {
   FileManagerExtension& operator=(const FileManagerExtension&) = delete;
 
   // The emblem icon name for the item at `path` (absolute, the file
-  // manager's bytes), from the extension's answer for it, or for the item
+  // manager's bytes), from the extension's answer for it (a root folder's
+  // own badge included, which the Finder shows as pushed), or for the item
   // it names through a link when it lies outside every observed folder; or
   // nothing. An item inside a folder pays for no link resolution. A folder
   // seen for the first time is taken as no link: its items are refreshed
@@ -72,7 +74,9 @@ class FileManagerExtension {
   // The items of the context menu for the items selected at `paths`
   // (absolute; null for an item with no local path): none unless every one
   // lies in an observed folder, as named or through a link, since the
-  // Finder offers an extension's menu only there.
+  // Finder offers an extension's menu only there. The share item only for
+  // one item: the Finder would share the first of several, and a file
+  // manager's user could not tell which that is.
   std::vector<FileManagerMenuItem> menuForItems(const std::vector<const char*>& paths);
 
   // The menu item called `name` was chosen while `selection` was selected
@@ -101,6 +105,7 @@ class FileManagerExtension {
   std::optional<std::string_view> answerFor(const std::string& path, bool isDirectory);
   void takeLinks();
 
+  FirstStartLogger logger_;
   EmblemImages images_;
   FolderLinks links_;
   EmblemController controller_;

@@ -19,15 +19,16 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
     writeState("badges.json", "/Users/u/Sync", {{"a", "synced"}});
     fileManager_ = started(linkRealPath, FolderLinks::Resolution::kAtOnce);
   }
-  // ~/SyncLink is a link to ~/Sync.
+  // ~/SyncLink is a link to ~/Sync, and ~/LinkRoot one to ~/RealSync.
   static std::optional<std::string> linkRealPath(const std::string& folder) {
-    if (!folder.starts_with("/Users/u/SyncLink")) return folder;
-    return "/Users/u/Sync" + folder.substr(17);
+    if (folder.starts_with("/Users/u/SyncLink")) return "/Users/u/Sync" + folder.substr(17);
+    if (folder.starts_with("/Users/u/LinkRoot")) return "/Users/u/RealSync" + folder.substr(17);
+    return folder;
   }
   std::unique_ptr<FileManagerExtension> started(FolderLinks::RealPath realPath,
                                                 FolderLinks::Resolution resolution) {
     return std::make_unique<FileManagerExtension>(
-        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_},
+        FileManagerServices{{files_, runLoop_, logger_, users_, workspace_, memory_},
                             refresher_,
                             std::move(realPath),
                             FileUrl::fromPath(kStateDir, true),
@@ -85,12 +86,15 @@ TEST_F(FileManagerExtensionTest, DestroyingItNeverWaitsForAFolderStuckInResoluti
 TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndSharesTheSelection) {
   emblem("/Users/u/SyncLink/b");  // the file manager showed the link's folder
   runLoop_.fireTimers();
-  EXPECT_EQ(fileManager_->menuForItems({"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}),
-            (std::vector<FileManagerMenuItem>{
-                {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
-  // Not when an item is outside, or has no local path, or there is none.
+  for (const char* path : {"/Users/u/Sync/a", "/Users/u/SyncLink/b", "/Users/u/Sync"}) {
+    EXPECT_EQ(fileManager_->menuForItems({path}),
+              (std::vector<FileManagerMenuItem>{
+                  {"TessVik::share:", "Partager avec TessVik\u2026", "contact-new"}}));
+  }
+  // Not when an item is outside, or has no local path, or there is none, nor
+  // for two items, of which the Finder would share the first.
   const std::vector<const char*> refused[] = {
-      {"/Users/u/Sync/a", "/Users/u/Other/a"}, {"/Users/u/Sync/a", nullptr}, {}};
+      {"/Users/u/Other/a"}, {nullptr}, {}, {"/Users/u/Sync/a", "/Users/u/Sync"}};
   for (const auto& paths : refused) EXPECT_TRUE(fileManager_->menuForItems(paths).empty());
   // Which item of a selection is shared is the core's to test.
   const std::vector<FileUrl> selection{FileUrl::fromPath("/Users/u/Sync/a", false)};
@@ -98,6 +102,64 @@ TEST_F(FileManagerExtensionTest, TheShareItemIsOfferedInObservedFoldersAndShares
   fileManager_->activate("TessVik::other:", selection);
   fileManager_->activate("share:", selection);
   EXPECT_EQ(workspace_.opened, (std::vector<std::string>{"tessvik://share?path=/Users/u/Sync/a"}));
+}
+
+TEST_F(FileManagerExtensionTest, ARootShowsItsOwnBadgeAndFollowsItsRewrites) {
+  writeState("badges.json", "/Users/u/Sync", {{"", "syncing"}, {"a", "synced"}});
+  runLoop_.fireTimers();
+  fileManager_->itemShown("/Users/u/Sync");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-arrows-blue");
+  writeState("badges.json", "/Users/u/Sync", {{"", "error"}, {"a", "synced"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/Sync"}));
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-xmark-red");
+}
+
+TEST_F(FileManagerExtensionTest, AMissingStateFolderIsNotedOnceAtInfoLevelOtherFailuresAreErrors) {
+  fileManager_.reset();
+  files_.remove(kStateDir);
+  fileManager_ = started(linkRealPath, FolderLinks::Resolution::kAtOnce);
+  runLoop_.fireTimers();
+  files_.faults[{"opendir", kStateDir}] = EACCES;
+  runLoop_.fireTimers();
+  std::vector<RecordingLogger::Line> failures;
+  for (const RecordingLogger::Line& line : logger_.takeLines()) {
+    if (line.message.starts_with("lecture impossible")) failures.push_back(line);
+  }
+  const std::string folder = "lecture impossible : « " + std::string(kStateDir) + " » : ";
+  EXPECT_EQ(failures, (std::vector<RecordingLogger::Line>{
+                          {LogLevel::kDefault, folder + "aucun fichier ou dossier de ce nom"},
+                          {LogLevel::kError, folder + "permission refusée"}}));
+}
+
+TEST_F(FileManagerExtensionTest, ARootWrittenThroughALinkBadgesItsRealFolderAndSharesAsWritten) {
+  for (const char* path : {"/Users/u/RealSync", "/Users/u/RealSync/sub/a"}) {
+    fileManager_->itemShown(path);
+  }
+  // The root is resolved off the main loop, as an item's folder is: the
+  // items shown in its real folder are refreshed once it is.
+  writeState("badges-linked.json", "/Users/u/LinkRoot", {{"", "syncing"}, {"sub/a", "synced"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed,
+            (std::set<std::string>{"/Users/u/RealSync", "/Users/u/RealSync/sub/a"}));
+  EXPECT_EQ(emblem("/Users/u/RealSync/sub/a"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/RealSync", true), "emblem-tessvik-arrows-blue");
+  refresher_.refreshed.clear();
+  writeState("badges-linked.json", "/Users/u/LinkRoot", {{"", "syncing"}, {"sub/a", "error"}});
+  runLoop_.fireTimers();
+  EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/RealSync/sub/a"}));
+  // Shared as the badge state files name the item, whichever way it was
+  // reached: in the root's real folder, or through a link to a root.
+  emblem("/Users/u/SyncLink/b");
+  runLoop_.fireTimers();
+  for (const char* path :
+       {"/Users/u/RealSync/sub/\xC3\xA9t\xC3\xA9.txt", "/Users/u/SyncLink/\xC3\xA9t\xC3\xA9.txt"}) {
+    EXPECT_EQ(fileManager_->menuForItems({path}).size(), 1u) << path;
+    fileManager_->activate("TessVik::share:", {FileUrl::fromPath(path, false)});
+  }
+  EXPECT_EQ(workspace_.opened, (std::vector<std::string>{
+                                   "tessvik://share?path=/Users/u/LinkRoot/sub/%C3%A9t%C3%A9.txt",
+                                   "tessvik://share?path=/Users/u/Sync/%C3%A9t%C3%A9.txt"}));
 }
 
 }  // namespace

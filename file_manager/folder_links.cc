@@ -50,16 +50,21 @@ void FolderLinks::work(std::shared_ptr<Queue> queue) {
 std::string_view FolderLinks::resolve(std::string_view path, std::string& scratch) {
   const std::size_t slash = path.rfind('/');
   if (slash == std::string_view::npos || slash == 0) return path;
-  const std::string_view folder = path.substr(0, slash);
+  const std::optional<std::string_view> real = realFolder(path.substr(0, slash));
+  if (!real) return path;
+  scratch = *real;
+  scratch += path.substr(slash);
+  return scratch;
+}
+
+std::optional<std::string_view> FolderLinks::realFolder(std::string_view folder) {
   auto it = folders_.find(folder);
   if (it == folders_.end()) {
     ask(std::string(folder));
-    return path;
+    return std::nullopt;
   }
-  if (!it->second) return path;
-  scratch = *it->second;
-  scratch += path.substr(slash);
-  return scratch;
+  if (!it->second) return std::nullopt;
+  return *it->second;
 }
 
 void FolderLinks::ask(std::string folder) {

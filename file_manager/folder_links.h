@@ -51,6 +51,11 @@ class FolderLinks {
   // is then asked once), otherwise built in `scratch`.
   std::string_view resolve(std::string_view path, std::string& scratch);
 
+  // The folder `folder` (absolute) names, when it is known to be a link to
+  // another (or to lie in one); nothing when it is not, or is not resolved
+  // yet (it is then asked once, as by resolve()).
+  std::optional<std::string_view> realFolder(std::string_view folder);
+
   // Takes the answers the worker has given since the last call into the
   // cache, and returns the folders that turned out to be links to another
   // folder: what resolve() said of their items has changed. Cheap when

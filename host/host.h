@@ -9,6 +9,7 @@ class FileSystem;
 class FinderSyncController;
 class Logger;
 class RunLoop;
+class SystemMemory;
 class SymbolImages;
 class UserDatabase;
 class Workspace;
@@ -25,6 +26,7 @@ struct PlatformServices {
   Logger& logger;
   UserDatabase& users;
   Workspace& workspace;
+  SystemMemory& memory;
 };
 
 // The platform's services, and the two that show the extension: where its

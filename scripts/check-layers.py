@@ -22,7 +22,7 @@ state/. An include that names no file of the tree (a system header, a file
 that the build generates) is left alone, unless its first folder is one of
 ours.
 
-Usage: layering_test.py [SOURCE_DIR]; exit status 1 with one line per
+Usage: check-layers.py [SOURCE_DIR]; exit status 1 with one line per
 include that breaks a rule.
 """
 

@@ -20,6 +20,7 @@
 #include "host/glib/glib_run_loop.h"
 #include "host/log_identity.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_system_memory.h"
 #include "host/posix/posix_user_database.h"
 #include "host/repeat_limited_logger.h"
 
@@ -27,6 +28,7 @@ struct TessvikExtension {
   explicit TessvikExtension(TessvikInvalidateFunc invalidate) : refresher(invalidate) {}
 
   tessvik::PosixFileSystem fileSystem;
+  tessvik::PosixSystemMemory memory;
   tessvik::GlibRunLoop runLoop;
   tessvik::GlibLogger glibLogger{tessvik::kExtensionLog};
   tessvik::RepeatLimitedLogger logger{glibLogger};
@@ -37,7 +39,7 @@ struct TessvikExtension {
   // Last: it starts with every service in place, and ends first. A Linux
   // desktop keeps an application's state where the XDG convention says.
   tessvik::FileManagerExtension extension{tessvik::FileManagerServices{
-      {fileSystem, runLoop, logger, users, workspace},
+      {fileSystem, runLoop, logger, users, workspace, memory},
       refresher,
       &tessvik::FolderLinks::posixRealPath,
       tessvik::xdgStateFolder(realHome.path(), g_getenv("XDG_STATE_HOME"))}};

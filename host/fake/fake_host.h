@@ -13,6 +13,7 @@
 #include "host/logger.h"
 #include "host/run_loop.h"
 #include "host/symbol_image.h"
+#include "host/system_memory.h"
 #include "host/user_database.h"
 #include "host/workspace.h"
 
@@ -119,6 +120,12 @@ class RecordingWorkspace : public Workspace {
     return true;
   }
   std::vector<std::string> opened;
+};
+
+class CountingSystemMemory : public SystemMemory {
+ public:
+  void returnFreedMemory() override { ++returned; }
+  int returned = 0;
 };
 
 }  // namespace tessvik

@@ -23,7 +23,7 @@ DolphinExtension::DolphinExtension(OverlaysChanged changed, const char* xdgState
         changed(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))));
       }),
       asked_(maxItems),
-      extension_(FileManagerServices{{fileSystem_, runLoop_, logger_, users_, workspace_},
+      extension_(FileManagerServices{{fileSystem_, runLoop_, logger_, users_, workspace_, memory_},
                                      refresher_,
                                      &FolderLinks::posixRealPath,
                                      xdgStateFolder(realHome_.path(), xdgStateHome)}) {}

@@ -14,6 +14,7 @@
 #include "extension/real_home.h"
 #include "file_manager/file_manager_extension.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_system_memory.h"
 #include "host/posix/posix_user_database.h"
 #include "host/recently_asked.h"
 #include "host/repeat_limited_logger.h"
@@ -66,6 +67,7 @@ class DolphinExtension {
 
  private:
   PosixFileSystem fileSystem_;
+  PosixSystemMemory memory_;
   QtRunLoop runLoop_;
   QtLogger qtLogger_;
   RepeatLimitedLogger logger_{qtLogger_};

@@ -3,6 +3,8 @@
 #include <KApplicationTrader>
 #include <KIO/CommandLauncherJob>
 #include <KIO/DesktopExecParser>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QUrl>
 #include <QUuid>
 
@@ -39,6 +41,17 @@ void QtWorkspace::openWithKio(const std::string& url,
     if (job->error() != 0) failed(job->errorString().toStdString());
   });
   job->start();  // the job deletes itself once done
+}
+
+void QtWorkspace::notifyDesktop(const std::string& summary, const std::string& body) {
+  QDBusMessage notify = QDBusMessage::createMethodCall(
+      QStringLiteral("org.freedesktop.Notifications"),
+      QStringLiteral("/org/freedesktop/Notifications"),
+      QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+  notify << QStringLiteral("TessVik") << 0u << QStringLiteral("dialog-error")
+         << QString::fromStdString(summary) << QString::fromStdString(body) << QStringList()
+         << QVariantMap() << -1;
+  QDBusConnection::sessionBus().send(notify);
 }
 
 }  // namespace tessvik

@@ -14,13 +14,17 @@ namespace tessvik {
 class QtWorkspace final : public HandlerWorkspace {
  public:
   explicit QtWorkspace(Logger& logger, HasHandler hasHandler = &preferredHandlerExists,
-                       Launch launch = &openWithKio)
-      : HandlerWorkspace(logger, std::move(hasHandler), std::move(launch)) {}
+                       Launch launch = &openWithKio, Notify notify = &notifyDesktop)
+      : HandlerWorkspace(logger, std::move(hasHandler), std::move(launch), std::move(notify)) {}
 
   // KDE's preferred handler lookup, and its launch.
   static bool preferredHandlerExists(const std::string& scheme);
   static void openWithKio(const std::string& url,
                           std::function<void(const std::string& reason)> failed);
+  // The desktop's notification service (org.freedesktop.Notifications on the
+  // session bus, as KNotification would reach it), called without waiting
+  // for its answer.
+  static void notifyDesktop(const std::string& summary, const std::string& body);
 };
 
 }  // namespace tessvik

@@ -13,6 +13,7 @@
 #include "host/host.h"
 #include "host/log_identity.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_system_memory.h"
 #include "hosts/macos/fixed_answers.h"
 #include "hosts/macos/mac_finder_sync_controller.h"
 #include "hosts/macos/mac_logger.h"
@@ -57,6 +58,7 @@ class MacExtension {
   MacFinderSyncController controller_;
   MacSymbolImages images_;
   PosixFileSystem fileSystem_;
+  PosixSystemMemory memory_;  // the system allocator returns freed memory by itself
   MacRunLoop runLoop_;
   MacLogger logger_{kExtensionLog};
   MacUserDatabase users_;

@@ -5,8 +5,9 @@
 namespace tessvik::macos {
 
 MacExtension::MacExtension()
-    : extension_(Host{{fileSystem_, runLoop_, logger_, users_, workspace_}, controller_, images_},
-                 finderStateFolder(realHome_.path())),
+    : extension_(
+          Host{{fileSystem_, runLoop_, logger_, users_, workspace_, memory_}, controller_, images_},
+          finderStateFolder(realHome_.path())),
       fixedAnswers_(FixedAnswers::capture(extension_)) {}
 
 void MacExtension::requestBadgeIdentifier(NSURL* url) {

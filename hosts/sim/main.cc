@@ -21,6 +21,7 @@
 #include "host/host.h"
 #include "host/log_identity.h"
 #include "host/posix/posix_file_system.h"
+#include "host/posix/posix_system_memory.h"
 #include "host/posix/posix_user_database.h"
 #include "hosts/sim/command_line.h"
 #include "hosts/sim/fd_line_reader.h"
@@ -64,6 +65,7 @@ int run(const sim::Options& options) {
   sim::SimSymbolImages images(options.missingSymbols);
   sim::SimWorkspace workspace(out);
   PosixFileSystem fileSystem;
+  PosixSystemMemory memory;
   PosixUserDatabase systemUsers;
   std::optional<sim::HomeOverride> homeOverride;
   if (options.home) homeOverride.emplace(systemUsers, absolutePath(*options.home));
@@ -73,7 +75,7 @@ int run(const sim::Options& options) {
   GlibRunLoop runLoop;
   runLoop.setBeforeTick([&out] { out.writeLine(R"({"event":"timer"})"); });
   {
-    Host host{{fileSystem, runLoop, logger, users, workspace}, controller, images};
+    Host host{{fileSystem, runLoop, logger, users, workspace, memory}, controller, images};
     sim::RequestDispatcher dispatcher(
         std::make_unique<FinderSync>(host, finderStateFolder(realHome.path())), controller,
         [&runLoop] { runLoop.fireTimersNow(); }, out);

@@ -15,7 +15,7 @@ class RequestDispatcherTest : public tessvik::testing::StateFolderTest, public L
  protected:
   RequestDispatcherTest() {
     writeState("badges.json", "/S", {{"a.txt", "synced"}});
-    Host host{{files_, runLoop_, logger_, users_, workspace_}, controller_, images_};
+    Host host{{files_, runLoop_, logger_, users_, workspace_, memory_}, controller_, images_};
     dispatcher_ = std::make_unique<RequestDispatcher>(
         std::make_unique<FinderSync>(host, finderStateFolder(realHome_.path())), controller_,
         [this] { runLoop_.fireTimers(); }, *this);
@@ -36,6 +36,7 @@ class RequestDispatcherTest : public tessvik::testing::StateFolderTest, public L
   ManualRunLoop runLoop_;
   FakeUserDatabase users_;
   SimWorkspace workspace_{*this};
+  CountingSystemMemory memory_;
   RealHome realHome_{users_};
   std::unique_ptr<RequestDispatcher> dispatcher_;
 };

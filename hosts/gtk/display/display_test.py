@@ -9,13 +9,21 @@
 # status, that the emblems follow a rewrite of the badge state file and vanish
 # when the file is deleted, without user action; that choosing "Partager avec
 # TessVik…" in an item's context menu hands the tessvik scheme's handler,
-# registered in the temporary home, the exact percent-encoded share URL; and
-# that an item's menu outside the synced folder is shorter by that item.
+# registered in the temporary home, the exact percent-encoded share URL; that
+# once that handler cannot start, choosing it again shows a desktop
+# notification naming the item (caught on the session bus); and that an
+# item's menu outside the synced folder is shorter by that item.
 #
 # Exit status: 0 passed, 1 failed, 77 skipped (no display stack or no
 # namespaces; TESSVIK_DISPLAY_REQUIRED=1 makes that a failure). The
 # screenshots of each step and the session's output are kept, pass or fail,
 # in <build>/display-artifacts/<file manager>-<view>/.
+#
+# Links, both ways: in grid view the badge state file names its root through
+# a link (~/LinkRoot -> ~/Sync) and the window shows the real folder; in list
+# view the root is ~/Sync and the window shows it through a link (~/ViaLink).
+# Either way the share URL names the item under the root as the file writes
+# it.
 
 import argparse
 import json
@@ -92,7 +100,8 @@ def write(path, text, mode=0o644):
 
 
 def run_outside(args):
-    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "unshare", "setpriv", "dbus-run-session",
+    tools = ["Xvfb", "xdotool", "import", "convert", "dbus-daemon", "dbus-monitor", "unshare", "setpriv",
+             "dbus-run-session",
              args.file_manager]
     missing = " ".join(tool for tool in tools if shutil.which(tool) is None)
     reason = missing and f"missing: {missing}"
@@ -135,6 +144,11 @@ def prepare(work, args):
     os.makedirs(os.path.join(home, STATE_FOLDER))
     for path in [os.path.join("Sync", name) for name in ITEMS] + [OUTSIDE_ITEM]:
         write(os.path.join(home, path), "")
+    for link in ("LinkRoot", "ViaLink"):  # (no name begins another: the entry completes)
+        os.symlink("Sync", os.path.join(home, link))
+    # Menus show their items' icons, as MATE's and Cinnamon's settings
+    # daemons have GTK 3 do.
+    write(os.path.join(home, ".config/gtk-3.0/settings.ini"), "[Settings]\ngtk-menu-images=1\n")
     if FILE_MANAGERS[args.file_manager][1]:
         write(os.path.join(home, ".config/glib-2.0/settings/keyfile"),
               FILE_MANAGERS[args.file_manager][1].format(viewer=VIEWERS[args.view]))
@@ -155,8 +169,15 @@ def run_inside(args):
     home, env = sandbox.enter(args.inside, os.path.join(args.prefix, args.extension_dir), args.read_dir,
                               args.prefix)
     state_file = os.path.join(home, STATE_FOLDER, "badges.json")
-    root = os.path.join(home, "Sync")
-    command = FILE_MANAGERS[args.file_manager][0] + [root]
+    # The root as the badge state file writes it, and the folder the window
+    # shows: the same folder, one of them through a link.
+    root, shown = ((os.path.join(home, "LinkRoot"), os.path.join(home, "Sync")) if args.view == "grid"
+                   else (os.path.join(home, "Sync"), os.path.join(home, "ViaLink")))
+    # The desktop notifications sent on the file manager's session bus, as
+    # dbus-monitor prints them.
+    notifications = os.path.join(SHOTS, "notifications.log")
+    command = ["sh", "-c", 'dbus-monitor --session "interface=org.freedesktop.Notifications" '
+               '> "$0" 2>/dev/null & exec "$@"', notifications] + FILE_MANAGERS[args.file_manager][0] + [shown]
     if args.file_manager == "dolphin":
         plugins = os.path.join(sandbox.WORK, "root", os.path.join(args.prefix, args.extension_dir).lstrip("/"))
         # (nobody's home is /nonexistent: the XDG folders say where its own is.)
@@ -186,13 +207,14 @@ def run_inside(args):
         try:
             file_manager, emblems = start_showing_first_state(args, env, command, session_log)
             places = {item: (x, y) for item, (_, x, y) in zip(ITEMS, screen.in_listing_order(emblems))}
-            menu_height = check_share(env, home, places[SHARED_ITEM], SHARED_ITEM)
+            menu_height = check_share(env, home, places[SHARED_ITEM], os.path.join(root, SHARED_ITEM))
             write_state(SECOND_STATE)
             visible = {item: s for item, s in SECOND_STATE.items() if s in screen.EMBLEM_COLOURS}
             wait_for(file_manager, env, "second-state", exactly(places, visible), 15)
             check_no_share_outside(env, home, places[ITEMS[0]], menu_height)
-            go_to(env, root)
+            go_to(env, shown)
             wait_for(file_manager, env, "back-in-synced-folder", exactly(places, visible), 15)
+            check_failed_share(env, home, places[SHARED_ITEM], SHARED_ITEM, notifications)
             os.remove(state_file)
             wait_for(file_manager, env, "state-file-deleted", exactly(places, {}), 15)
         except Failure as failure:
@@ -296,12 +318,12 @@ def open_menu(env, place, name):
 
 
 # Opens the item's context menu, chooses our item with the keyboard and
-# reads what the tessvik scheme's handler was given. Returns the menu's
-# height.
-def check_share(env, home, place, item):
+# reads what the tessvik scheme's handler was given: the item at `path`.
+# Returns the menu's height.
+def check_share(env, home, place, path):
     height = open_menu(env, place, "menu-in-synced-folder")
     xdotool(env, "key", "--delay", "300", *MENU_KEYS)
-    expected = "tessvik://share?path=" + urllib.parse.quote(os.path.join(home, "Sync", item), safe="/")
+    expected = "tessvik://share?path=" + urllib.parse.quote(path, safe="/")
     shared = os.path.join(home, "shared")
     deadline = time.monotonic() + 10
     while not os.path.exists(shared):
@@ -315,6 +337,26 @@ def check_share(env, home, place, item):
         raise Failure(f"share: the handler got {url!r}, expected {expected!r}")
     leave(env)
     return height
+
+
+# Removes the handler's program, chooses our item again and waits for the
+# desktop notification that names the item.
+def check_failed_share(env, home, place, item, notifications):
+    os.remove(os.path.join(home, ".local/bin/tessvik-recorder"))
+    open_menu(env, place, "menu-failed-share")
+    xdotool(env, "key", "--delay", "300", *MENU_KEYS)
+    deadline = time.monotonic() + 10
+    while True:
+        with open(notifications, encoding="utf-8", errors="replace") as f:
+            caught = f.read()
+        if f'string "« {item} » n\'a pas été partagé' in caught:
+            break
+        if time.monotonic() > deadline:
+            screen.Shot(env).save(os.path.join(SHOTS, "failed-share.png"))
+            raise Failure("failed share: no notification naming the item on the session bus")
+        time.sleep(0.2)
+    leave(env)
+    log("failed share: ok: a notification names the item")
 
 
 # Goes to the folder beside the synced one (still observed) and opens the
