@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <set>
 #include <utility>
 
 #include "extension/badge_catalogue.h"
@@ -66,17 +67,23 @@ class EmblemControllerTest : public ::testing::Test {
 };
 
 TEST_F(EmblemControllerTest, EachBadgeShowsAShippedEmblemOfItsOwnUnderCanonicalEquivalence) {
+  // Every badge of the catalogue, and only those, has its emblem drawn at
+  // both sizes, and no two badges share one.
   const std::filesystem::path shipped = std::filesystem::path(TESSVIK_EMBLEMS_DIR);
-  std::vector<std::string> icons;
+  std::set<std::string> icons;
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
-    icons.push_back(icon(badge.identifier).value_or(""));
-    EXPECT_TRUE(std::filesystem::exists(shipped / (icons.back() + ".svg"))) << icons.back();
+    const std::string name = icon(badge.identifier).value_or("") + ".svg";
+    EXPECT_TRUE(std::filesystem::exists(shipped / name)) << name;
+    EXPECT_TRUE(std::filesystem::exists(shipped / "16x16" / name)) << name;
+    icons.insert(name);
   }
-  EXPECT_EQ(icons, (std::vector<std::string>{
-                       "emblem-tessvik-checkmark-green", "emblem-tessvik-arrows-blue",
-                       "emblem-tessvik-exclamation-orange", "emblem-tessvik-xmark-red"}));
+  std::set<std::string> drawn;
+  for (const auto& entry : std::filesystem::directory_iterator(shipped)) {
+    if (entry.path().extension() == ".svg") drawn.insert(entry.path().filename().string());
+  }
+  EXPECT_EQ(drawn, icons);
   controller_.setBadgeImage(badgeImage(kBadgeCatalogue[1]), "", "caf\xC3\xA9");
-  EXPECT_EQ(icon("cafe\xCC\x81"), "emblem-tessvik-arrows-blue");
+  EXPECT_EQ(icon("cafe\xCC\x81"), "emblem-tessvik-syncing");
   // An image with no shipped emblem leaves its identifier unregistered.
   SymbolImage other = badgeImage(kBadgeCatalogue[0]);
   other.configuration->palette = {NamedColor::kWhite, NamedColor::kSystemRed};

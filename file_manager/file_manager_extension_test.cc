@@ -43,7 +43,7 @@ class FileManagerExtensionTest : public testing::ExtensionTest {
 };
 
 TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
-  EXPECT_EQ(emblem("/Users/u/Sync/a"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(emblem("/Users/u/Sync/a"), "emblem-tessvik-synced");
   EXPECT_EQ(emblem("/Users/u/Other/a"), std::nullopt);  // outside: no answer, no emblem
   for (const char* path : {"/Users/u/SyncLink/a", "/Users/u/SyncLink/b", "/Users/u/Other/a"}) {
     fileManager_->itemShown(path);
@@ -55,12 +55,12 @@ TEST_F(FileManagerExtensionTest, EmblemsFollowTheStateAsNamedOrThroughALink) {
   EXPECT_EQ(emblem("/Users/u/Other/a"), std::nullopt);     // no link
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/SyncLink/a"}));
-  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-checkmark-green");
+  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-synced");
   refresher_.refreshed.clear();
   writeState("badges.json", "/Users/u/Sync", {{"a", "error"}});
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/SyncLink/a"}));
-  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-xmark-red");
+  EXPECT_EQ(emblem("/Users/u/SyncLink/a"), "emblem-tessvik-error");
 }
 
 TEST_F(FileManagerExtensionTest, DestroyingItNeverWaitsForAFolderStuckInResolution) {
@@ -108,11 +108,11 @@ TEST_F(FileManagerExtensionTest, ARootShowsItsOwnBadgeAndFollowsItsRewrites) {
   writeState("badges.json", "/Users/u/Sync", {{"", "syncing"}, {"a", "synced"}});
   runLoop_.fireTimers();
   fileManager_->itemShown("/Users/u/Sync");
-  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-arrows-blue");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-syncing");
   writeState("badges.json", "/Users/u/Sync", {{"", "error"}, {"a", "synced"}});
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.refreshed, (std::set<std::string>{"/Users/u/Sync"}));
-  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-xmark-red");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/Sync", true), "emblem-tessvik-error");
 }
 
 TEST_F(FileManagerExtensionTest, AMissingStateFolderIsNotedOnceAtInfoLevelOtherFailuresAreErrors) {
@@ -142,8 +142,8 @@ TEST_F(FileManagerExtensionTest, ARootWrittenThroughALinkBadgesItsRealFolderAndS
   runLoop_.fireTimers();
   EXPECT_EQ(refresher_.refreshed,
             (std::set<std::string>{"/Users/u/RealSync", "/Users/u/RealSync/sub/a"}));
-  EXPECT_EQ(emblem("/Users/u/RealSync/sub/a"), "emblem-tessvik-checkmark-green");
-  EXPECT_EQ(fileManager_->emblemFor("/Users/u/RealSync", true), "emblem-tessvik-arrows-blue");
+  EXPECT_EQ(emblem("/Users/u/RealSync/sub/a"), "emblem-tessvik-synced");
+  EXPECT_EQ(fileManager_->emblemFor("/Users/u/RealSync", true), "emblem-tessvik-syncing");
   refresher_.refreshed.clear();
   writeState("badges-linked.json", "/Users/u/LinkRoot", {{"", "syncing"}, {"sub/a", "error"}});
   runLoop_.fireTimers();

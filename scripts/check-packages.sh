@@ -30,7 +30,7 @@ traces() { find /usr /etc /var/lib/dpkg/info -xdev \( -name '*tessvik*' -o -type
 installed() {
   for f in "${expected[@]}"; do [ -f "$f" ] || fail "$1: $f is missing"; done
   [ -z "$(dpkg --verify "${names[@]}")" ] || fail "$1: dpkg --verify: $(dpkg --verify "${names[@]}")"
-  grep -q emblem-tessvik-arrows-blue $theme/icon-theme.cache || fail "$1: the icon cache lacks the emblems"
+  grep -q emblem-tessvik-syncing $theme/icon-theme.cache || fail "$1: the icon cache lacks the emblems"
   echo "check-packages: $1: ok"
 }
 

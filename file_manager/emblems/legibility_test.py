@@ -16,7 +16,6 @@ import shutil
 import subprocess
 import sys
 
-NAMES = ["checkmark-green", "arrows-blue", "exclamation-orange", "xmark-red"]
 MIN_DIFFERENT = 0.15  # of the pixels: two emblems closer than that read alike
 MARK_GREY = 210  # the white mark, blended at its edges; every shape is darker
 
@@ -36,14 +35,17 @@ def main(emblems, keep):
         print("skipped: rsvg-convert (librsvg2-bin) or convert (imagemagick) missing")
         return 1 if os.environ.get("TESSVIK_DISPLAY_REQUIRED") == "1" else 77
     os.makedirs(keep, exist_ok=True)
+    # One emblem per badge, named after it.
+    names = sorted(f[len("emblem-tessvik-"):-len(".svg")] for f in os.listdir(emblems)
+                   if f.startswith("emblem-tessvik-") and f.endswith(".svg"))
     failed = False
     for size, folder in ((16, os.path.join(emblems, "16x16")), (8, emblems)):
         shapes = {}
-        for name in NAMES:
+        for name in names:
             path = os.path.join(folder, f"emblem-tessvik-{name}.svg")
             shapes[name] = grey(path if os.path.exists(path) else os.path.join(emblems, os.path.basename(path)),
                                 size, keep)
-        for a, b in itertools.combinations(NAMES, 2):
+        for a, b in itertools.combinations(names, 2):
             different = sum(x != y for x, y in zip(shapes[a], shapes[b])) / size**2
             ok = different >= MIN_DIFFERENT
             failed |= not ok

@@ -44,7 +44,7 @@ TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItHolds) 
         loop.quit();
       },
       QFile::encodeName(dir_.filePath("state")).constData(), 2);
-  EXPECT_EQ(extension->overlaysFor(item("Sync/b")), QStringList{"emblem-tessvik-checkmark-green"});
+  EXPECT_EQ(extension->overlaysFor(item("Sync/b")), QStringList{"emblem-tessvik-synced"});
   extension->overlaysFor(item("Sync/a"));
   extension->overlaysFor(item("Sync/b"));  // asked again: a is now the least recent
   EXPECT_EQ(extension->overlaysFor(item("Sync/c")), QStringList{});  // holding it lets a go
@@ -53,7 +53,7 @@ TEST_F(DolphinExtensionTest, APushAnswersAnewThenTellsDolphinOfTheItemsItHolds) 
   QTimer::singleShot(5000, &loop, &QEventLoop::quit);
   loop.exec();
   const std::vector<std::pair<QUrl, QStringList>> expected{
-      {item("Sync/b"), QStringList{"emblem-tessvik-xmark-red"}}};
+      {item("Sync/b"), QStringList{"emblem-tessvik-error"}}};
   EXPECT_EQ(changed, expected);
 }
 

@@ -1,16 +1,24 @@
 # What the virtual screen shows: screenshots, and the badge emblems on them,
 # found by their colours (emblems/*.svg).
 
+import pathlib
 import re
 import subprocess
 
-# The emblems' colours, by badge identifier.
-EMBLEM_COLOURS = {
-    "synced": (0x34, 0xC7, 0x59),
-    "syncing": (0x00, 0x7A, 0xFF),
-    "conflict": (0xFF, 0x95, 0x00),
-    "error": (0xFF, 0x3B, 0x30),
-}
+# Each badge's colour, as its emblem draws it: the first colour of the
+# emblem's drawing that is not its white mark.
+EMBLEMS = pathlib.Path(__file__).resolve().parents[3] / "file_manager" / "emblems"
+
+
+def _accent(svg):
+    for colour in re.findall(r'fill="#([0-9A-Fa-f]{6})"', svg.read_text()):
+        if colour.upper() != "FFFFFF":
+            return tuple(bytes.fromhex(colour))
+    raise ValueError(f"{svg}: no colour but white")
+
+
+EMBLEM_COLOURS = {svg.stem[len("emblem-tessvik-"):]: _accent(svg)
+                  for svg in sorted(EMBLEMS.glob("emblem-tessvik-*.svg"))}
 COLOUR_TOLERANCE = 36  # per channel: the shape's edge is blended
 MIN_EMBLEM_PIXELS = 12  # of emblem colour: less is a stray pixel, not an emblem
 ROW_HEIGHT = 10  # emblems less than this apart vertically are on one row
