@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "base/json_string.h"
-#include "host/posix/posix_writable_file_system.h"
+#include "kit/posix_writable_file_system.h"
 
 namespace tessvik::kit {
 namespace {
@@ -19,6 +19,11 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 constexpr std::int64_t kBillion = 1'000'000'000;
 
+// The longest a writer waits for the clock: the coarsest date step there is
+// (FAT's two seconds). A file dated further ahead than that was dated by
+// something else, and is not waited for.
+constexpr FileTime kMaxWait{2, 0};
+
 bool isUtf8(std::string_view s) {
   return simdjson::validate_utf8(s.data(), s.size());
 }
@@ -28,6 +33,10 @@ FileTime plus(FileTime t, std::int64_t nanoseconds) {
   t.seconds += t.nanoseconds / kBillion;
   t.nanoseconds %= kBillion;
   return t;
+}
+
+FileTime plus(FileTime t, FileTime d) {
+  return plus(t, d.seconds * kBillion + d.nanoseconds);
 }
 
 // The finest step that `t` suggests the file system keeps: a date with its
@@ -104,6 +113,7 @@ struct BadgeFileWriter::Open {
   std::string folder;
   std::string target;
   std::string temporary;
+  std::string lock;  // the lock file every writer of `target` takes
   std::unique_ptr<WritableFile> file;
   std::string buffer;
   bool failed = false;
@@ -142,6 +152,7 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
   open->folder = std::move(stateFolder);
   while (open->folder.size() > 1 && open->folder.back() == '/') open->folder.pop_back();
   open->target = open->folder + "/" + name;
+  open->lock = open->folder + "/." + name + ".lock";
   for (int attempt = 0;; ++attempt) {
     open->temporary = open->folder + "/" + temporaryName(name, open.get(), attempt);
     Result<std::unique_ptr<WritableFile>> created = files.createNew(open->temporary);
@@ -208,21 +219,37 @@ Result<FileTime> BadgeFileWriter::commit() {
   Open& open = *open_;
   open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";
   if (Result<void> written = flush(); !written) return written.error();
+  // Flushed before the lock: the long part of a large write keeps no other
+  // writer waiting.
+  if (Result<void> synced = open.file->sync(); !synced) return synced.error();
 
+  // From reading the old file's date to the rename, no other writer of this
+  // file moves: two that read the same old date would give two contents the
+  // same date, and a reader that saw the first would never read the second.
+  Result<std::unique_ptr<FileLock>> held = open.files->lock(open.lock);
+  if (!held) return held.error();
   Result<FileTime> date = open.file->modificationTime();
   if (!date) return date.error();
   Result<std::optional<FileTime>> old = open.files->modificationTime(open.target);
   if (!old) return old.error();
   if (old.value() && date.value() <= *old.value()) {
+    // Rewrites faster than the dates can show: wait for the clock to reach
+    // the old date, so that the new one, a step past it, is never more than
+    // a step ahead of the clock.
+    const FileTime clock = open.files->now();
+    if (clock < *old.value() && *old.value() <= plus(clock, kMaxWait)) {
+      open.files->sleepUntil(*old.value());
+    }
     date = dateAfter(*open.file, *old.value(), date.value());
     if (!date) return date.error();
+    if (Result<void> synced = open.file->sync(); !synced) return synced.error();
   }
-  if (Result<void> synced = open.file->sync(); !synced) return synced.error();
   if (Result<void> closed = open.file->close(); !closed) return closed.error();
   if (Result<void> renamed = open.files->rename(open.temporary, open.target); !renamed) {
     return renamed.error();
   }
   open.file.reset();  // renamed: nothing left to remove
+  held.value().reset();
   if (Result<void> synced = open.files->syncFolder(open.folder); !synced) return synced.error();
   return date.value();
 }

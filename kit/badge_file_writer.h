@@ -18,7 +18,15 @@
 //     systems, two on FAT), the date is set to the old one plus the smallest
 //     step that the file system keeps, found from the dates it returns and
 //     read back to be sure. Dates then never repeat, even across rewrites
-//     that the extension missed.
+//     that the extension missed;
+//   - any number of writers of one file, threads or processes, take turns:
+//     each holds an exclusive lock (flock(2) on ".badges.json.lock" beside
+//     the file, a name the extension ignores) from reading the old file's
+//     date to the rename, so that the file renamed last is always dated
+//     last. Another program that writes the same file takes the same lock;
+//   - the date is never more than one step of the file system's date
+//     granularity ahead of the clock: a writer faster than the dates can
+//     show waits (see commit()).
 //
 // Example:
 //
@@ -43,8 +51,8 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "host/file_system.h"
-#include "host/writable_file_system.h"
+#include "base/file_time.h"
+#include "kit/writable_file_system.h"
 
 namespace tessvik::kit {
 
@@ -92,10 +100,20 @@ class BadgeFileWriter {
   // The number of items added.
   std::size_t count() const { return count_; }
 
-  // Finishes the file, dates it after the old one, flushes it, renames it
-  // over the target and flushes the folder. Returns the new file's date. On
-  // failure the old file is as it was and the temporary file is removed.
-  // Call once.
+  // Finishes the file and flushes it; then, holding the file's lock (waiting
+  // for another writer of the same file to let it go), dates it after the
+  // old one, renames it over the target; then flushes the folder. Returns
+  // the new file's date. On failure the old file is as it was and the
+  // temporary file is removed. Call once.
+  //
+  // May wait: when the old file is dated ahead of the clock (the previous
+  // rewrite was given a date past it), commit() sleeps until the clock
+  // reaches that date, so that the new date, one step past it, is at most
+  // one step ahead of the clock. A step is the file system's date
+  // granularity: nothing on ext4, tmpfs or APFS unless several writes fall
+  // within a few milliseconds, up to a second on one-second file systems,
+  // two on FAT; never more than two seconds. An old file dated further
+  // ahead than that was dated by something else, and is not waited for.
   Result<FileTime> commit();
 
  private:

@@ -5,11 +5,13 @@
 
 #include <gtest/gtest.h>
 
-#include "host/fake/coarse_file_system.h"
+#include <thread>
+
+#include "kit/fake/coarse_file_system.h"
 #include "state/badge_file.h"
 #include "state/badge_file_decoder.h"
 
-namespace tessvik {
+namespace tessvik::kit {
 namespace {
 
 constexpr const char* kFolder = "/home/u/Library/Application Support/tessvik";
@@ -17,8 +19,8 @@ const std::string kTarget = std::string(kFolder) + "/badges.json";
 
 Result<FileTime> write(WritableFileSystem& files,
                        const std::vector<std::pair<std::string, std::string>>& items) {
-  Result<kit::BadgeFileWriter> writer =
-      kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "/home/u/Sync \"é\"");
+  Result<BadgeFileWriter> writer =
+      BadgeFileWriter::begin(files, kFolder, "badges.json", "/home/u/Sync \"é\"");
   if (!writer) return writer.error();
   for (const auto& [path, status] : items) {
     if (Result<void> added = writer.value().add(path, status); !added) return added.error();
@@ -54,26 +56,57 @@ TEST(BadgeFileWriter, RefusesWhatCouldNeverShowOrDecode) {
   for (std::string bad : {"/a", "a/", "a//b", "./a", "a/..", "\xff"}) {
     EXPECT_FALSE(write(files, {{bad, "synced"}})) << bad;
   }
-  EXPECT_FALSE(kit::BadgeFileWriter::begin(files, kFolder, "Badges.json", "/r"));
-  EXPECT_FALSE(kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "r"));
+  EXPECT_FALSE(BadgeFileWriter::begin(files, kFolder, "Badges.json", "/r"));
+  EXPECT_FALSE(BadgeFileWriter::begin(files, kFolder, "badges.json", "r"));
   EXPECT_TRUE(files.entries.empty());
 }
 
-// The clock stands still: each rewrite falls within the file system's
-// granularity, and must still get a later date, by the finest step kept.
-TEST(BadgeFileWriter, RewriteWithinTheDateGranularityMovesTheDate) {
+// The clock stands still but for the writer's waits: each rewrite falls
+// within the file system's granularity, and must still get a later date, by
+// the finest step kept, never more than one step ahead of the clock.
+TEST(BadgeFileWriter, RewriteWithinTheDateGranularityMovesTheDateAndWaitsForTheClock) {
   for (std::int64_t granularity :
        {std::int64_t{1}, std::int64_t{1'000'000'000}, std::int64_t{2'000'000'000}}) {
     CoarseFileSystem files(granularity);
+    const FileTime start = files.clock;
     Result<FileTime> first = write(files, {{"a", "syncing"}});
-    Result<FileTime> second = write(files, {{"a", "synced"}});
-    Result<FileTime> third = write(files, {{"a", "error"}});
-    ASSERT_TRUE(first && second && third) << granularity;
-    const FileTime expected = files.kept({first.value().seconds + granularity / 1'000'000'000,
-                                          first.value().nanoseconds + granularity % 1'000'000'000});
-    EXPECT_EQ(second.value(), expected) << granularity;
-    EXPECT_GT(third.value(), second.value()) << granularity;
-    EXPECT_EQ(files.entries.at(kTarget).modified, third.value());
+    ASSERT_TRUE(first);
+    FileTime last = first.value();
+    for (int i = 0; i < 5; ++i) {
+      Result<FileTime> next = write(files, {{"a", std::to_string(i)}});
+      ASSERT_TRUE(next) << granularity;
+      const FileTime expected = files.kept({last.seconds + granularity / 1'000'000'000,
+                                            last.nanoseconds + granularity % 1'000'000'000});
+      EXPECT_EQ(next.value(), expected) << granularity;
+      EXPECT_LE(next.value(), files.kept({files.clock.seconds + granularity / 1'000'000'000,
+                                          files.clock.nanoseconds + granularity % 1'000'000'000}))
+          << granularity << " " << i;
+      last = next.value();
+    }
+    EXPECT_EQ(files.entries.at(kTarget).modified, last);
+    // Waited only for what the dates ran ahead: four steps, less what the
+    // first one had left.
+    EXPECT_LT(files.clock.seconds - start.seconds, 5 * granularity / 1'000'000'000 + 1);
+  }
+}
+
+// Writers on threads, each rewriting one file: the renames come in the
+// order of their dates, so the file's last content always has the date that
+// no reader has seen.
+TEST(BadgeFileWriter, WritersOfOneFileTakeTurnsSoThatEveryRenameMovesTheDate) {
+  CoarseFileSystem files(1'000'000'000);
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 4; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < 25; ++i) {
+        EXPECT_TRUE(write(files, {{"a", std::to_string(w) + "-" + std::to_string(i)}}));
+      }
+    });
+  }
+  for (std::thread& writer : writers) writer.join();
+  ASSERT_EQ(files.renamed.size(), 100u);
+  for (std::size_t i = 1; i < files.renamed.size(); ++i) {
+    EXPECT_GT(files.renamed[i].second.modified, files.renamed[i - 1].second.modified) << i;
   }
 }
 
@@ -84,8 +117,7 @@ TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
     const std::string old = files.entries.at(kTarget).content;
     files.failing = failing;
     {
-      Result<kit::BadgeFileWriter> writer =
-          kit::BadgeFileWriter::begin(files, kFolder, "badges.json", "/r");
+      Result<BadgeFileWriter> writer = BadgeFileWriter::begin(files, kFolder, "badges.json", "/r");
       ASSERT_TRUE(writer && writer.value().add("a", "error"));
       // Killed here: the temporary file's name is one the extension ignores.
       for (const auto& [path, entry] : files.entries) {
@@ -101,4 +133,4 @@ TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
 }
 
 }  // namespace
-}  // namespace tessvik
+}  // namespace tessvik::kit

@@ -1,13 +1,20 @@
 // tessvik-badges' check, explain and write, on real files in a scratch folder.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <fstream>
 
+#include "extension/badge_state.h"
+#include "host/fake/fake_host.h"
 #include "host/posix/posix_file_system.h"
-#include "host/posix/posix_writable_file_system.h"
 #include "hosts/badges/check.h"
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
+#include "kit/posix_writable_file_system.h"
 #include "testing/finder_process.h"
 
 namespace tessvik::badges {
@@ -67,7 +74,7 @@ TEST_F(BadgesTest, CheckWarnsOnceForEachThingThatCanNeverShowOrGivesTheExtension
 
 TEST_F(BadgesTest, ExplainSaysWhatTheFinderShowsOrWhyNothing) {
   put("badges.json",
-      R"({"root":"/Sync/","files":{"/c":"synced","d":"fini","e":"","Sub":"synced"}})");
+      R"({"root":"/Sync/","files":{"":"error","/c":"synced","d":"fini","e":"","Sub":"synced"}})");
   put("badges-sub.json", R"({"root":"/Sync/Sub","files":{"f":"conflict"}})");
   put("badges-x.json", "pas du JSON");
   const struct {
@@ -77,13 +84,15 @@ TEST_F(BadgesTest, ExplainSaysWhatTheFinderShowsOrWhyNothing) {
       {"/Sync/Sub/f", "le Finder affiche la pastille « Conflit à régler »"},
       {"/Sync/d", "le Finder n'affiche rien : « fini » n'est pas une pastille"},
       {"/Sync/e", "le Finder n'affiche aucune pastille (statut vide)"},
-      {"/Sync/Sub", "aucune pastille : c'est la racine elle-même"},
+      {"/Sync",
+       "c'est la racine elle-même : l'extension envoie son statut au Finder au chargement"},
+      {"/Sync/Sub", "aucune pastille : c'est la racine elle-même, et la clé « » n'est pas listée"},
       {"/Sync2/a", "aucune pastille : « /Sync2/a » n'est sous aucun dossier synchronisé"},
       {"/Sync/z", "aucune pastille : la clé n'est pas listée dans badges.json"},
       {"/Sync/c", "la clé « /c » avec un « / » de trop"},
   };
   for (const auto& c : cases) {
-    const std::vector<std::string> lines = explainItem(files_, dir_, c.item);
+    const std::vector<std::string> lines = explainItem(files_, dir_, c.item).lines;
     ASSERT_GE(lines.size(), 3u);
     expectHas(lines[0], "journal de l'extension : état illisible (badges-x.json)");
     expectHas(lines.back(), c.last);
@@ -91,11 +100,14 @@ TEST_F(BadgesTest, ExplainSaysWhatTheFinderShowsOrWhyNothing) {
 }
 
 TEST_F(BadgesTest, WriteTakesLinesOrABadgeStateFile) {
-  PosixWritableFileSystem files;
+  kit::PosixWritableFileSystem files;
   WriteRequest request{dir_, "badges.json", "/Sync"};
-  ASSERT_TRUE(writeBadgeFile(files, request, "synced a b.txt\r\n\n\tvide\nerror c\n"));
+  ASSERT_TRUE(writeBadgeFile(files, request, "synced a b.txt\r\n\n\tvide\r\nerror c\n"));
   CheckReport report = checkFile(files_, dir_ + "/badges.json");
   EXPECT_EQ(report.count, 3u);
+  // No "\r" kept at the end of a path.
+  EXPECT_EQ(explainItem(files_, dir_, "/Sync/a b.txt").lines.back(),
+            "le Finder affiche la pastille « Synchronisé »");
   request.root.reset();
   ASSERT_TRUE(writeBadgeFile(files, request, R"({"root":"/Autre","files":{"x":"synced"}})"));
   report = checkFile(files_, dir_ + "/badges.json");
@@ -105,6 +117,45 @@ TEST_F(BadgesTest, WriteTakesLinesOrABadgeStateFile) {
   request.root = "/Sync";
   EXPECT_FALSE(writeBadgeFile(files, request, "synced a\nsynced /b\n"));
   EXPECT_EQ(checkFile(files_, dir_ + "/badges.json").root, "/Autre");  // the old file stays
+}
+
+// Writers in several processes, all at once, over a file dated just ahead of
+// the clock: all wait for that date, then take turns, each dating its file
+// a step after the last (the modification date, not the access date), while
+// the extension reloads. Its last load is the last content.
+TEST_F(BadgesTest, WritersInSeveralProcessesTakeTurnsAndTheExtensionKeepsUp) {
+  const std::string path = put("badges.json", R"({"root":"/Sync","files":{}})");
+  const struct timespec ahead[2] = {{0, UTIME_OMIT}, {::time(nullptr) + 1, 123'456'789}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, path.c_str(), ahead, 0), 0);
+  constexpr int kWriters = 4;
+  for (int w = 0; w < kWriters; ++w) {
+    if (::fork() == 0) {
+      kit::PosixWritableFileSystem files;
+      const std::string line = "w" + std::to_string(w) + " a\n";
+      ::_exit(writeBadgeFile(files, {dir_, "badges.json", "/Sync"}, line) ? 0 : 1);
+    }
+  }
+  RecordingLogger log;
+  RecordingController controller;
+  BadgeState state(files_, log, controller);
+  for (int running = kWriters; running > 0;) {
+    state.reload(FileUrl::fromPath(dir_, true));
+    int status = 0;
+    if (::waitpid(-1, &status, WNOHANG) > 0) {
+      EXPECT_EQ(status, 0);
+      --running;
+    }
+  }
+  state.reload(FileUrl::fromPath(dir_, true));
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_GE(st.st_mtim.tv_sec * 1'000'000'000L + st.st_mtim.tv_nsec,
+            ahead[1].tv_sec * 1'000'000'000L + ahead[1].tv_nsec + kWriters);
+  const std::vector<std::string> fresh = explainItem(files_, dir_, "/Sync/a").lines;
+  const std::optional<std::string_view> shown =
+      state.badgeIdentifierFor(FileUrl::fromPath("/Sync/a", false));
+  ASSERT_TRUE(shown);
+  EXPECT_EQ(fresh[fresh.size() - 2], "statut : « " + std::string(*shown) + " »");
 }
 
 }  // namespace

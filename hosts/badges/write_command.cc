@@ -30,7 +30,7 @@ Result<void> addLines(kit::BadgeFileWriter& writer, std::string_view input) {
 
 }  // namespace
 
-Result<std::string> writeBadgeFile(WritableFileSystem& files, const WriteRequest& request,
+Result<std::string> writeBadgeFile(kit::WritableFileSystem& files, const WriteRequest& request,
                                    std::string_view input) {
   const std::size_t first = input.find_first_not_of(" \t\r\n");
   const bool json = first != std::string_view::npos && input[first] == '{';
