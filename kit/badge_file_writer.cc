@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "base/json_string.h"
+#include "kit/badge_file_rules.h"
 #include "kit/posix_writable_file_system.h"
 
 namespace tessvik::kit {
@@ -82,27 +83,6 @@ std::string temporaryName(std::string_view name, const void* writer, int attempt
 
 }  // namespace
 
-std::optional<std::string> keyProblem(std::string_view key) {
-  if (key.empty()) return std::nullopt;
-  if (key.front() == '/') return "elle commence par « / »";
-  if (key.back() == '/') return "elle finit par « / »";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t slash = key.find('/', start);
-    const std::string_view part = key.substr(start, slash - start);
-    if (part.empty()) return "elle contient « // »";
-    if (part == "." || part == "..")
-      return "elle contient un composant « " + std::string(part) + " »";
-    if (slash == std::string_view::npos) return std::nullopt;
-    start = slash + 1;
-  }
-}
-
-std::optional<std::string> rootProblem(std::string_view root) {
-  if (root.empty() || root.front() != '/') return "ce n'est pas un chemin absolu";
-  return std::nullopt;
-}
-
 bool isBadgeStateFileName(std::string_view name) {
   return name.starts_with("badges") && name.ends_with(".json");
 }
@@ -116,6 +96,7 @@ struct BadgeFileWriter::Open {
   std::string lock;  // the lock file every writer of `target` takes
   std::unique_ptr<WritableFile> file;
   std::string buffer;
+  KeySet keys;
   bool failed = false;
 
   // A write not committed (abandoned, failed, or a writer moved over) leaves
@@ -145,7 +126,8 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
   }
   if (!isUtf8(root)) return inputError("la racine n'est pas de l'UTF-8 valide");
   if (std::optional<std::string> problem = rootProblem(root)) {
-    return inputError("la racine « " + std::string(root) + " » ne convient pas : " + *problem);
+    return inputError("la racine « " + text::toValidUtf8(root) +
+                      " » ne convient pas : " + *problem);
   }
   auto open = std::make_unique<Open>();
   open->files = &files;
@@ -184,11 +166,14 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
     return inputError("l'élément « " + std::string(relativePath) +
                       " » : le statut n'est pas de l'UTF-8 valide");
   }
-  if (std::optional<std::string> problem = keyProblem(relativePath)) {
-    return inputError("l'élément « " + std::string(relativePath) +
-                      " » n'aurait jamais de pastille : " + *problem);
-  }
   if (Result<void> usable = stillOpen(); !usable) return usable;
+  const std::string item = "l'élément « " + text::toValidUtf8(relativePath) + " » ";
+  std::optional<std::string> problem = keyProblem(relativePath);
+  if (!problem) problem = statusProblem(status);
+  if (problem) return inputError(item + "ne s'afficherait jamais : " + *problem);
+  if (std::optional<KeySet::Repeat> repeat = open_->keys.add(relativePath)) {
+    return inputError(item + repeat->reason);
+  }
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.
   out += count_ == 0 ? "\n" : ",\n";

@@ -56,15 +56,6 @@
 
 namespace tessvik::kit {
 
-// Why an item keyed `key` (a relative path in "files") could never get a
-// badge, in French ("elle commence par « / »"), or nothing when it can. A key
-// has no "/" at either end, no empty, "." or ".." component; "" is the root.
-std::optional<std::string> keyProblem(std::string_view key);
-
-// Why `root` cannot be a synced root, in French, or nothing: it must be an
-// absolute path.
-std::optional<std::string> rootProblem(std::string_view root);
-
 // Whether the extension reads a state folder entry called `name`: it begins
 // with "badges" and ends with ".json", case included (as in state/).
 bool isBadgeStateFileName(std::string_view name);
@@ -76,8 +67,8 @@ class BadgeFileWriter {
  public:
   // Starts the file `name` in `stateFolder` (which must exist) for the synced
   // folder `root`, on the real file system. Fails if `name` does not pass
-  // the extension's name test, if `root` is not absolute or not UTF-8, or if
-  // the temporary file cannot be created.
+  // the extension's name test, if `root` is not UTF-8, not absolute or holds
+  // a NUL, or if the temporary file cannot be created.
   static Result<BadgeFileWriter> begin(std::string stateFolder, std::string name,
                                        std::string_view root);
   // The same on `files`, which must outlive the writer.
@@ -89,12 +80,14 @@ class BadgeFileWriter {
   ~BadgeFileWriter();
 
   // Adds the item at `relativePath` under the root with `status` ("synced",
-  // "syncing", "conflict", "error", "" for no badge; any other text is passed
-  // on to the Finder unchanged). Both are escaped as JSON needs. Fails,
-  // adding nothing, when either is not valid UTF-8 or the key could never
-  // get a badge (keyProblem); fails when the write to disk fails, after
-  // which only the destructor is of use. Items are written in the order
-  // given; an item added twice counts as added last.
+  // "syncing", "conflict", "error", or "" for no badge). Both are escaped as
+  // JSON needs. Fails, adding nothing, when either is not valid UTF-8, or
+  // when the item could never show: its path has a "/" at either end, an
+  // empty, "." or ".." component, or a NUL; its status is another text; it
+  // is an item added before, as such or in another Unicode form (é
+  // precomposed or not). Fails when the write to disk fails, after which
+  // only the destructor is of use. Items are written in the order given.
+  // Keeps a copy of every path, to find repeats.
   Result<void> add(std::string_view relativePath, std::string_view status);
 
   // The number of items added.

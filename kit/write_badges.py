@@ -7,6 +7,7 @@ def write_badges(state_dir, name, root, files):
     fd, tmp = tempfile.mkstemp(dir=state_dir, prefix="." + name + ".", suffix=".tmp")
     try:
         with os.fdopen(fd, "w", encoding="utf-8") as f:
+            os.fchmod(f.fileno(), 0o644)                       # as any other file, not 0600
             json.dump({"root": root, "files": files}, f, ensure_ascii=False)
             f.flush()
             os.fsync(f.fileno())

@@ -14,6 +14,7 @@
 #include "hosts/badges/check.h"
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
+#include "kit/badge_file_rules.h"
 #include "kit/posix_writable_file_system.h"
 #include "testing/finder_process.h"
 
@@ -46,9 +47,9 @@ TEST_F(BadgesTest, CheckWarnsOnceForEachThingThatCanNeverShowOrGivesTheExtension
        "ligne 2, colonne 1 : la clé « /b » n'aura jamais de pastille : elle commence"},
       // An empty status and a badge are fine: one warning only.
       {"badges.json", R"("a":"fini","b":"fini","c":"error","d":"")",
-       "le statut « fini » (2 élément(s)) n'est pas"},
+       "2 élément(s) : le statut « fini » n'est pas"},
       {"badges.json", "\"caf\u00e9\":\"synced\",\n\"cafe\u0301\":\"error\"",
-       "ligne 2, colonne 1 : la clé « cafe\u0301 » redit la clé « caf\u00e9 » (ligne 1)"},
+       "ligne 2, colonne 1 : la clé « cafe\u0301 » redit la clé « caf\u00e9 » (élément n° 1)"},
       {"Badges.json", R"("a":"synced")", "le nom « Badges.json » n'est pas lu"},
       {"badges.json", "", "la racine « Sync » ne contient rien"},
       {"badges.json", "\n\"a\":\"synced\",\n\"\u00e9\u00e9\": 3",
@@ -131,7 +132,7 @@ TEST_F(BadgesTest, WritersInSeveralProcessesTakeTurnsAndTheExtensionKeepsUp) {
   for (int w = 0; w < kWriters; ++w) {
     if (::fork() == 0) {
       kit::PosixWritableFileSystem files;
-      const std::string line = "w" + std::to_string(w) + " a\n";
+      const std::string line = std::string(kit::kStatuses[w]) + " a\n";
       ::_exit(writeBadgeFile(files, {dir_, "badges.json", "/Sync"}, line) ? 0 : 1);
     }
   }

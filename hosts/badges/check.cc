@@ -2,12 +2,11 @@
 
 #include <algorithm>
 #include <map>
-#include <unordered_map>
 
-#include "extension/badge_catalogue.h"
 #include "extension/messages.h"
 #include "host/logger.h"
 #include "hosts/badges/written_layout.h"
+#include "kit/badge_file_rules.h"
 #include "kit/badge_file_writer.h"
 #include "state/badge_file.h"
 #include "state/badge_file_decoder.h"
@@ -15,11 +14,6 @@
 
 namespace tessvik::badges {
 namespace {
-
-bool isBadge(std::string_view status) {
-  return std::any_of(kBadgeCatalogue.begin(), kBadgeCatalogue.end(),
-                     [&](const BadgeDefinition& badge) { return badge.identifier == status; });
-}
 
 std::string quoted(std::string_view text) {
   return "« " + text::toValidUtf8(text) + " »";
@@ -40,7 +34,7 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
     return "ligne " + std::to_string(place.line) + ", colonne " + std::to_string(place.column) +
            " : ";
   };
-  std::unordered_map<std::string, const WrittenItem*> firstSpelling;  // by NFC form
+  kit::KeySet keys;
   std::map<std::string, std::pair<const WrittenItem*, std::size_t>> unknownStatuses;
   // A client that gets one key wrong usually gets them all wrong: the first
   // ones say enough.
@@ -53,16 +47,12 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
     if (std::optional<std::string> problem = kit::keyProblem(item.key)) {
       warn(at(item) + "la clé " + quoted(item.key) + " n'aura jamais de pastille : " + *problem);
     }
-    if (!item.status.empty() && !isBadge(item.status)) {
+    if (kit::statusProblem(item.status)) {
       auto [it, added] = unknownStatuses.try_emplace(item.status, &item, 0);
       ++it->second.second;
     }
-    auto [it, added] = firstSpelling.try_emplace(text::toNfc(item.key), &item);
-    if (!added && it->second->key != item.key) {
-      warn(at(item) + "la clé " + quoted(item.key) + " redit la clé " + quoted(it->second->key) +
-           " (ligne " + std::to_string(places.of(it->second->offset).line) +
-           ") dans une autre forme Unicode : c'est le même élément, le dernier "
-           "statut l'emporte");
+    if (std::optional<kit::KeySet::Repeat> repeat = keys.add(item.key)) {
+      warn(at(item) + "la clé " + quoted(item.key) + " " + repeat->reason);
     }
   }
   if (itemWarnings > kMaxItemWarnings) {
@@ -70,10 +60,8 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
                        " autre(s) clé(s) de ce genre");
   }
   for (const auto& [status, first] : unknownStatuses) {
-    warnings.push_back(at(*first.first) + "le statut " + quoted(status) + " (" +
-                       std::to_string(first.second) +
-                       " élément(s)) n'est pas une pastille (synced, syncing, conflict, error) : "
-                       "le Finder n'affiche rien");
+    warnings.push_back(at(*first.first) + std::to_string(first.second) +
+                       " élément(s) : " + *kit::statusProblem(status));
   }
 }
 

@@ -1,21 +1,24 @@
-"""tessvik-badges as a process (exit statuses, usage), and the README's Python
+"""tessvik-badges as a process (exit statuses, usage); one set of rules for
+the writer, check and the schema, over one corpus; and the README's Python
 recipe: quoted whole from kit/write_badges.py, two writers at once, read back
 with the extension's reader. Arguments: the command, the source tree."""
-import multiprocessing, os, re, subprocess, sys, tempfile, unittest
+import json, multiprocessing, os, re, subprocess, sys, tempfile, unittest
+
+import jsonschema
 
 BADGES, SOURCE = sys.argv.pop(1), sys.argv.pop(1)
 RECIPE = os.path.join(SOURCE, "kit", "write_badges.py")
 
 
-def run(*args):
-    return subprocess.run([BADGES, *args], capture_output=True, text=True)
+def run(*args, stdin=None):
+    return subprocess.run([BADGES, *args], input=stdin, capture_output=True, text=True)
 
 
 def write_many(state_dir, writer):
     scope = {}
     exec(open(RECIPE, encoding="utf-8").read(), scope)
     for i in range(150):
-        scope["write_badges"](state_dir, "badges.json", "/Sync", {"a": "synced", str(writer): str(i)})
+        scope["write_badges"](state_dir, "badges.json", "/Sync", {"a": "synced", str(writer): ""})
 
 
 class CommandLine(unittest.TestCase):
@@ -36,6 +39,31 @@ class CommandLine(unittest.TestCase):
                 self.assertIn("Utilisation :", refused.stderr)
             self.assertEqual(run("explain", "--dossier", d, "/Sync/b").returncode, 0)
             self.assertEqual(run("explain", "--dossier", d, "/Sync/b", "/Sync/a").returncode, 1)
+
+
+class Rules(unittest.TestCase):
+    """Each file of the corpus: what the extension refuses ("error"), what it
+    reads but can never show ("warn"), or neither ("ok")."""
+
+    def test_writer_check_and_schema_give_one_verdict(self):
+        kit = os.path.join(SOURCE, "kit")
+        schema = json.load(open(os.path.join(kit, "badge-state-file.schema.json")))
+        corpus = json.load(open(os.path.join(kit, "badge_file_rules_corpus.json"), encoding="utf-8"))
+        with tempfile.TemporaryDirectory() as d:
+            for verdict, text in corpus:
+                path = os.path.join(d, "badges.json")
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(text)
+                checked = (run("check", path).returncode, run("check", "--strict", path).returncode)
+                written = run("write", "--dossier", d, "--nom", "badges-w.json", stdin=text)
+                try:
+                    jsonschema.validate(json.loads(text), schema)
+                    valid = True
+                except (ValueError, jsonschema.ValidationError):
+                    valid = False
+                expected = {"ok": ((0, 0), 0, True), "error": ((1, 1), 1, False)}.get(
+                    verdict, ((0, 1), 1, verdict == "warn-unseen-by-schema"))
+                self.assertEqual((checked, written.returncode, valid), expected, text)
 
 
 class PythonRecipe(unittest.TestCase):

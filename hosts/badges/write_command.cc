@@ -1,5 +1,6 @@
 #include "hosts/badges/write_command.h"
 
+#include "hosts/badges/written_layout.h"
 #include "kit/badge_file_writer.h"
 #include "state/badge_file_decoder.h"
 
@@ -48,9 +49,9 @@ Result<std::string> writeBadgeFile(kit::WritableFileSystem& files, const WriteRe
       kit::BadgeFileWriter::begin(files, request.stateDir, request.name, root);
   if (!writer) return writer.error();
   if (json) {
-    const StatusTable& items = decoded->value().files;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (Result<void> added = writer.value().add(items.keyAt(i), items.statusAt(i)); !added) {
+    // The items as written, before the decoder merges one written twice.
+    for (const WrittenItem& item : readLayout(input).items) {
+      if (Result<void> added = writer.value().add(item.key, item.status); !added) {
         return added.error();
       }
     }
