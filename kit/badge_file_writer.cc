@@ -99,6 +99,14 @@ struct BadgeFileWriter::Open {
   KeySet keys;
   bool failed = false;
 
+  // A system error on any file the write goes through (the temporary file,
+  // the lock, the folder), told as one on the state file: the user knows no
+  // other.
+  Error onTarget(Error error) const {
+    if (error.code == 0) return error;
+    return errorFromErrno(error.code, error.operation, target);
+  }
+
   // A write not committed (abandoned, failed, or a writer moved over) leaves
   // nothing behind.
   ~Open() {
@@ -142,7 +150,7 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
       open->file = std::move(created).value();
       break;
     }
-    if (created.error().code != EEXIST || attempt == 9) return created.error();
+    if (created.error().code != EEXIST || attempt == 9) return open->onTarget(created.error());
   }
   open->buffer.reserve(kChunk + 4096);
   open->buffer += "{\"root\":";
@@ -194,12 +202,19 @@ Result<void> BadgeFileWriter::stillOpen() const {
 Result<void> BadgeFileWriter::flush() {
   Result<void> written = open_->file->write(open_->buffer);
   open_->buffer.clear();
-  if (!written) open_->failed = true;
-  return written;
+  if (written) return {};
+  open_->failed = true;
+  return open_->onTarget(written.error());
 }
 
 Result<FileTime> BadgeFileWriter::commit() {
   if (Result<void> usable = stillOpen(); !usable) return usable.error();
+  Result<FileTime> date = finish();
+  if (!date) return open_->onTarget(date.error());
+  return date;
+}
+
+Result<FileTime> BadgeFileWriter::finish() {
   // Whatever fails from here, the destructor removes the temporary file.
   Open& open = *open_;
   open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";

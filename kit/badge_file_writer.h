@@ -40,7 +40,9 @@
 //   Result<FileTime> written = writer.value().commit();
 //
 // Errors are tessvik::Error values (base/error.h) whose `description` is a
-// French text fit to show a user. Nothing throws but std::bad_alloc.
+// French text fit to show a user; a system error names the state file and
+// the cause (« …/badges.json » : plus d'espace disponible), never the
+// temporary file. Nothing throws but std::bad_alloc.
 // Link Tessvik::kit (find_package(TessvikKit)).
 #pragma once
 
@@ -113,6 +115,8 @@ class BadgeFileWriter {
   struct Open;
   explicit BadgeFileWriter(std::unique_ptr<Open> open);
   Result<void> flush();
+  // commit() but for the errors' names.
+  Result<FileTime> finish();
   // An error once the writer is committed, abandoned, failed or moved from.
   Result<void> stillOpen() const;
 

@@ -132,7 +132,11 @@ TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
         EXPECT_TRUE(path == kTarget || !isBadgeStateFileName(path.substr(path.rfind('/') + 1)));
       }
       if (*failing != '\0') {
-        EXPECT_FALSE(writer.value().commit()) << failing;
+        // Named as the state file, not the temporary file it failed on.
+        Result<FileTime> committed = writer.value().commit();
+        ASSERT_FALSE(committed) << failing;
+        EXPECT_TRUE(committed.error().description.starts_with("« " + kTarget + " » : "))
+            << committed.error().description;
       }
     }
     EXPECT_EQ(files.entries.size(), 1u) << failing;

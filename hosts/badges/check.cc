@@ -77,17 +77,8 @@ CheckReport checkFile(FileSystem& files, const std::string& path) {
   BadgeFileDecoder decoder;
   Result<BadgeFile> decoded = read ? decoder.decode(content) : Result<BadgeFile>(read.error());
   if (!decoded) {
-    std::string message =
+    report.error =
         formatLogMessage(messages::kUnreadableState, {name, decoded.error().description});
-    if (read) {
-      const Places places(content);
-      if (std::optional<std::size_t> at = readLayout(content).problem) {
-        message += describePlace(places.of(*at));
-      } else if (std::optional<std::size_t> line = places.lineOfBadUtf8()) {
-        message += " (ligne " + std::to_string(*line) + ")";
-      }
-    }
-    report.error = std::move(message);
     return report;
   }
   report.root = decoded.value().root;

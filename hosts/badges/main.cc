@@ -40,8 +40,9 @@ explain  dit quel fichier d'état, quelle racine, quelle clé et quel statut
          des chemins.
 write    écrit le fichier d'état NOM (par défaut badges.json) d'un bloc, sans
          jamais laisser de fichier à moitié écrit ni garder la date de
-         l'ancien. ENTRÉE : un objet JSON (le fichier d'état entier), ou des
-         lignes « STATUT CHEMIN » avec --racine.
+         l'ancien ; refuse ce qui ne s'afficherait jamais. ENTRÉE : un objet
+         JSON (le fichier d'état entier), ou des lignes « STATUT CHEMIN »
+         avec --racine.
 
   --dossier DOSSIER  dossier d'état (par défaut : celui que lit l'extension,
                      ~/Library/Application Support/tessvik sur un Mac,

@@ -23,6 +23,8 @@ Result<void> addLines(kit::BadgeFileWriter& writer, std::string_view input) {
           " : il faut « STATUT CHEMIN » (un espace ou une tabulation entre les deux)");
     }
     if (Result<void> added = writer.add(line.substr(gap + 1), line.substr(0, gap)); !added) {
+      // A disk that fails is no fault of the line where it happens.
+      if (added.error().code != 0) return added.error();
       return inputError("ligne " + std::to_string(number) + " : " + added.error().description);
     }
   }
