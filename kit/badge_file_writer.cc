@@ -9,6 +9,7 @@
 
 #include "base/json_string.h"
 #include "kit/badge_file_rules.h"
+#include "kit/key_set.h"
 #include "kit/posix_writable_file_system.h"
 
 namespace tessvik::kit {
@@ -175,13 +176,13 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
                       " » : le statut n'est pas de l'UTF-8 valide");
   }
   if (Result<void> usable = stillOpen(); !usable) return usable;
-  const std::string item = "l'élément « " + text::toValidUtf8(relativePath) + " » ";
+  const auto refused = [&](const std::string& why) {
+    return inputError("l'élément « " + text::toValidUtf8(relativePath) + " » " + why);
+  };
   std::optional<std::string> problem = keyProblem(relativePath);
   if (!problem) problem = statusProblem(status);
-  if (problem) return inputError(item + "ne s'afficherait jamais : " + *problem);
-  if (std::optional<KeySet::Repeat> repeat = open_->keys.add(relativePath)) {
-    return inputError(item + repeat->reason);
-  }
+  if (problem) return refused("ne s'afficherait jamais : " + *problem);
+  open_->keys.add(relativePath);
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.
   out += count_ == 0 ? "\n" : ",\n";
@@ -217,6 +218,12 @@ Result<FileTime> BadgeFileWriter::commit() {
 Result<FileTime> BadgeFileWriter::finish() {
   // Whatever fails from here, the destructor removes the temporary file.
   Open& open = *open_;
+  // Items written twice are found all at once, here.
+  if (std::vector<KeySet::Repeat> repeats = open.keys.repeats(); !repeats.empty()) {
+    const KeySet::Repeat& first = repeats.front();
+    return inputError("l'élément « " + text::toValidUtf8(open.keys.keyAt(first.index)) + " » (n° " +
+                      std::to_string(first.index + 1) + ") " + first.reason);
+  }
   open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";
   if (Result<void> written = flush(); !written) return written.error();
   // Flushed before the lock: the long part of a large write keeps no other

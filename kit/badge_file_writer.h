@@ -54,6 +54,7 @@
 
 #include "base/error.h"
 #include "base/file_time.h"
+#include "kit/badge_file_rules.h"
 #include "kit/writable_file_system.h"
 
 namespace tessvik::kit {
@@ -85,17 +86,19 @@ class BadgeFileWriter {
   // "syncing", "conflict", "error", or "" for no badge). Both are escaped as
   // JSON needs. Fails, adding nothing, when either is not valid UTF-8, or
   // when the item could never show: its path has a "/" at either end, an
-  // empty, "." or ".." component, or a NUL; its status is another text; it
-  // is an item added before, as such or in another Unicode form (é
-  // precomposed or not). Fails when the write to disk fails, after which
-  // only the destructor is of use. Items are written in the order given.
-  // Keeps a copy of every path, to find repeats.
+  // empty, "." or ".." component, or a NUL; its status is another text.
+  // Fails when the write to disk fails, after which only the destructor is
+  // of use. Items are written in the order given. Keeps a copy of every
+  // path, for commit() to find an item added twice.
   Result<void> add(std::string_view relativePath, std::string_view status);
 
   // The number of items added.
   std::size_t count() const { return count_; }
 
-  // Finishes the file and flushes it; then, holding the file's lock (waiting
+  // Fails, writing nothing, when an item was added twice, as such or in
+  // another Unicode form (é precomposed or not): the extension would keep
+  // only its last status. Otherwise finishes the file and flushes it; then,
+  // holding the file's lock (waiting
   // for another writer of the same file to let it go), dates it after the
   // old one, renames it over the target; then flushes the folder. Returns
   // the new file's date. On failure the old file is as it was and the

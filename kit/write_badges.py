@@ -1,7 +1,28 @@
-import fcntl, json, os, tempfile, time
+import fcntl, json, os, tempfile, time, unicodedata
+
+STATUSES = ("synced", "syncing", "conflict", "error", "")
+
+def badge_problems(root, files):
+    """What the extension would read but never show: the kit's writer refuses it too."""
+    problems = []
+    if not root.startswith("/") or "\0" in root:
+        problems.append("la racine %r n'est pas un chemin absolu" % root)
+    spellings = {}
+    for key, status in files.items():
+        if key and ("\0" in key or any(part in ("", ".", "..") for part in key.split("/"))):
+            problems.append("la clé %r n'aura jamais de pastille" % key)
+        if status not in STATUSES:
+            problems.append("le statut %r de %r n'est pas une pastille" % (status, key))
+        first = spellings.setdefault(unicodedata.normalize("NFC", key), key)
+        if first != key:
+            problems.append("la clé %r redit la clé %r" % (key, first))
+    return problems
 
 def write_badges(state_dir, name, root, files):
     """Replaces the badge state file `name` in `state_dir` whole, with a later date."""
+    problems = badge_problems(root, files)
+    if problems:
+        raise ValueError(" ; ".join(problems))
     target = os.path.join(state_dir, name)
     # A name of its own, in the same folder, that fails the name test.
     fd, tmp = tempfile.mkstemp(dir=state_dir, prefix="." + name + ".", suffix=".tmp")
@@ -27,7 +48,7 @@ def write_badges(state_dir, name, root, files):
                     if os.lstat(tmp).st_mtime_ns > old:
                         break
                 else:
-                    raise OSError("the file system keeps the old date")
+                    raise OSError("le système de fichiers garde la date du fichier précédent")
             os.replace(tmp, target)
     except BaseException:
         os.unlink(tmp)

@@ -7,6 +7,7 @@
 #include "host/logger.h"
 #include "hosts/badges/written_layout.h"
 #include "kit/badge_file_rules.h"
+#include "kit/key_set.h"
 #include "kit/badge_file_writer.h"
 #include "state/badge_file.h"
 #include "state/badge_file_decoder.h"
@@ -51,9 +52,11 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
       auto [it, added] = unknownStatuses.try_emplace(item.status, &item, 0);
       ++it->second.second;
     }
-    if (std::optional<kit::KeySet::Repeat> repeat = keys.add(item.key)) {
-      warn(at(item) + "la clé " + quoted(item.key) + " " + repeat->reason);
-    }
+    keys.add(item.key);
+  }
+  for (const kit::KeySet::Repeat& repeat : keys.repeats()) {
+    const WrittenItem& item = layout.items[repeat.index];
+    warn(at(item) + "la clé " + quoted(item.key) + " " + repeat.reason);
   }
   if (itemWarnings > kMaxItemWarnings) {
     warnings.push_back("… et " + std::to_string(itemWarnings - kMaxItemWarnings) +

@@ -48,8 +48,14 @@ write    écrit le fichier d'état NOM (par défaut badges.json) d'un bloc, sans
                      ~/Library/Application Support/tessvik sur un Mac,
                      $XDG_STATE_HOME/tessvik ou ~/.local/state/tessvik
                      ailleurs)
-  -h, --help         affiche cette aide et quitte
+  -h, --help         affiche cette aide et quitte (où qu'elle soit demandée)
   --version          affiche la version et quitte
+
+Codes de sortie :
+  0  tout va bien
+  1  erreur d'un fichier (check), rien ne s'affiche (explain), écriture
+     refusée ou impossible (write)
+  2  ligne de commande erronée : commande, option ou argument
 )";
 
 int usageError(const std::string& message) {

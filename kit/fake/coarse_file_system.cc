@@ -35,18 +35,9 @@ class CoarseFile final : public WritableFile {
   std::string path_;
 };
 
-class CoarseLock final : public FileLock {
- public:
-  CoarseLock(CoarseFileSystem& files, std::string path) : files_(files), path_(std::move(path)) {}
-  ~CoarseLock() override {
-    std::lock_guard<std::mutex> guard(files_.mutex_);
-    files_.locked_.erase(path_);
-    files_.unlocked_.notify_all();
-  }
-
- private:
-  CoarseFileSystem& files_;
-  std::string path_;
+struct CoarseLock final : public FileLock {
+  explicit CoarseLock(std::mutex& mutex) : held(mutex) {}
+  std::unique_lock<std::mutex> held;
 };
 
 FileTime CoarseFileSystem::kept(FileTime t) const {
@@ -100,10 +91,12 @@ Result<void> CoarseFileSystem::syncFolder(const std::string&) {
 }
 
 Result<std::unique_ptr<FileLock>> CoarseFileSystem::lock(const std::string& path) {
-  std::unique_lock<std::mutex> guard(mutex_);
-  unlocked_.wait(guard, [&] { return !locked_.contains(path); });
-  locked_.insert(path);
-  return std::unique_ptr<FileLock>(std::make_unique<CoarseLock>(*this, path));
+  std::mutex* mutex;
+  {
+    std::lock_guard<std::mutex> guard(mutex_);
+    mutex = &locks_[path];
+  }
+  return std::unique_ptr<FileLock>(std::make_unique<CoarseLock>(*mutex));
 }
 
 FileTime CoarseFileSystem::now() {

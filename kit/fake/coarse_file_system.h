@@ -2,11 +2,9 @@
 // clock stands still, and one operation can be made to fail.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <map>
 #include <mutex>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -53,11 +51,9 @@ class CoarseFileSystem : public WritableFileSystem {
 
  private:
   friend class CoarseFile;
-  friend class CoarseLock;
   std::int64_t granularity_;
-  std::mutex mutex_;  // guards all of the above
-  std::condition_variable unlocked_;
-  std::set<std::string> locked_;  // paths whose lock is held
+  std::mutex mutex_;                         // guards all of the above
+  std::map<std::string, std::mutex> locks_;  // by path
 };
 
 }  // namespace tessvik::kit
