@@ -27,6 +27,9 @@ constexpr std::int64_t kBillion = 1'000'000'000;
 constexpr FileTime kMaxWait{2, 0};
 
 bool isUtf8(std::string_view s) {
+  // Paths are mostly ASCII: no call through simdjson's dispatch for them.
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return true;
   return simdjson::validate_utf8(s.data(), s.size());
 }
 
