@@ -122,7 +122,8 @@ TEST_F(BadgeStateTest, BrokenFilesAreReportedAtEveryReloadKeepTheLastGoodStateAn
   const std::string prefix = "état illisible (badges.json) : ";
   EXPECT_EQ(
       logger_.takeLines(),
-      (Lines{{LogLevel::kError, prefix + "la valeur de « b » dans « files » n'est pas une chaîne"},
+      (Lines{{LogLevel::kError, prefix + "la valeur de « b » dans « files » n'est pas une chaîne "
+                                         "(ligne 1, colonne 39)"},
              {LogLevel::kError,
               prefix + "« " + statePath("badges.json") + " » : permission refusée"}}));
   EXPECT_TRUE(controller_.pushes.empty() && controller_.directorySets.empty());

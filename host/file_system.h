@@ -2,24 +2,16 @@
 // item's modification date, read one whole file. Nothing here writes.
 #pragma once
 
-#include <compare>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "base/error.h"
+#include "base/file_time.h"
 #include "base/flat_array.h"
 
 namespace tessvik {
-
-// A modification date at full precision. Dates are compared exactly: two
-// dates one nanosecond apart are different dates.
-struct FileTime {
-  std::int64_t seconds = 0;
-  std::int64_t nanoseconds = 0;
-  friend auto operator<=>(const FileTime&, const FileTime&) = default;
-};
 
 // Thread-safety: implementations are called from the main loop only.
 class FileSystem {

@@ -8,7 +8,9 @@
 #include <cstdint>
 
 #include "base/json_string.h"
-#include "host/posix/posix_writable_file_system.h"
+#include "kit/badge_file_rules.h"
+#include "kit/key_set.h"
+#include "kit/posix_writable_file_system.h"
 
 namespace tessvik::kit {
 namespace {
@@ -19,7 +21,15 @@ constexpr std::size_t kChunk = std::size_t{1} << 20;
 
 constexpr std::int64_t kBillion = 1'000'000'000;
 
+// The longest a writer waits for the clock: the coarsest date step there is
+// (FAT's two seconds). A file dated further ahead than that was dated by
+// something else, and is not waited for.
+constexpr FileTime kMaxWait{2, 0};
+
 bool isUtf8(std::string_view s) {
+  // Paths are mostly ASCII: no call through simdjson's dispatch for them.
+  if (std::all_of(s.begin(), s.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; }))
+    return true;
   return simdjson::validate_utf8(s.data(), s.size());
 }
 
@@ -28,6 +38,10 @@ FileTime plus(FileTime t, std::int64_t nanoseconds) {
   t.seconds += t.nanoseconds / kBillion;
   t.nanoseconds %= kBillion;
   return t;
+}
+
+FileTime plus(FileTime t, FileTime d) {
+  return plus(t, d.seconds * kBillion + d.nanoseconds);
 }
 
 // The finest step that `t` suggests the file system keeps: a date with its
@@ -73,27 +87,6 @@ std::string temporaryName(std::string_view name, const void* writer, int attempt
 
 }  // namespace
 
-std::optional<std::string> keyProblem(std::string_view key) {
-  if (key.empty()) return std::nullopt;
-  if (key.front() == '/') return "elle commence par « / »";
-  if (key.back() == '/') return "elle finit par « / »";
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t slash = key.find('/', start);
-    const std::string_view part = key.substr(start, slash - start);
-    if (part.empty()) return "elle contient « // »";
-    if (part == "." || part == "..")
-      return "elle contient un composant « " + std::string(part) + " »";
-    if (slash == std::string_view::npos) return std::nullopt;
-    start = slash + 1;
-  }
-}
-
-std::optional<std::string> rootProblem(std::string_view root) {
-  if (root.empty() || root.front() != '/') return "ce n'est pas un chemin absolu";
-  return std::nullopt;
-}
-
 bool isBadgeStateFileName(std::string_view name) {
   return name.starts_with("badges") && name.ends_with(".json");
 }
@@ -104,9 +97,19 @@ struct BadgeFileWriter::Open {
   std::string folder;
   std::string target;
   std::string temporary;
+  std::string lock;  // the lock file every writer of `target` takes
   std::unique_ptr<WritableFile> file;
   std::string buffer;
+  KeySet keys;
   bool failed = false;
+
+  // A system error on any file the write goes through (the temporary file,
+  // the lock, the folder), told as one on the state file: the user knows no
+  // other.
+  Error onTarget(Error error) const {
+    if (error.code == 0) return error;
+    return errorFromErrno(error.code, error.operation, target);
+  }
 
   // A write not committed (abandoned, failed, or a writer moved over) leaves
   // nothing behind.
@@ -135,13 +138,15 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
   }
   if (!isUtf8(root)) return inputError("la racine n'est pas de l'UTF-8 valide");
   if (std::optional<std::string> problem = rootProblem(root)) {
-    return inputError("la racine « " + std::string(root) + " » ne convient pas : " + *problem);
+    return inputError("la racine « " + text::toValidUtf8(root) +
+                      " » ne convient pas : " + *problem);
   }
   auto open = std::make_unique<Open>();
   open->files = &files;
   open->folder = std::move(stateFolder);
   while (open->folder.size() > 1 && open->folder.back() == '/') open->folder.pop_back();
   open->target = open->folder + "/" + name;
+  open->lock = open->folder + "/." + name + ".lock";
   for (int attempt = 0;; ++attempt) {
     open->temporary = open->folder + "/" + temporaryName(name, open.get(), attempt);
     Result<std::unique_ptr<WritableFile>> created = files.createNew(open->temporary);
@@ -149,7 +154,7 @@ Result<BadgeFileWriter> BadgeFileWriter::begin(WritableFileSystem& files, std::s
       open->file = std::move(created).value();
       break;
     }
-    if (created.error().code != EEXIST || attempt == 9) return created.error();
+    if (created.error().code != EEXIST || attempt == 9) return open->onTarget(created.error());
   }
   open->buffer.reserve(kChunk + 4096);
   open->buffer += "{\"root\":";
@@ -173,11 +178,14 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
     return inputError("l'élément « " + std::string(relativePath) +
                       " » : le statut n'est pas de l'UTF-8 valide");
   }
-  if (std::optional<std::string> problem = keyProblem(relativePath)) {
-    return inputError("l'élément « " + std::string(relativePath) +
-                      " » n'aurait jamais de pastille : " + *problem);
-  }
   if (Result<void> usable = stillOpen(); !usable) return usable;
+  const auto refused = [&](const std::string& why) {
+    return inputError("l'élément « " + text::toValidUtf8(relativePath) + " » " + why);
+  };
+  std::optional<std::string> problem = keyProblem(relativePath);
+  if (!problem) problem = statusProblem(status);
+  if (problem) return refused("ne s'afficherait jamais : " + *problem);
+  open_->keys.add(relativePath);
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.
   out += count_ == 0 ? "\n" : ",\n";
@@ -198,31 +206,60 @@ Result<void> BadgeFileWriter::stillOpen() const {
 Result<void> BadgeFileWriter::flush() {
   Result<void> written = open_->file->write(open_->buffer);
   open_->buffer.clear();
-  if (!written) open_->failed = true;
-  return written;
+  if (written) return {};
+  open_->failed = true;
+  return open_->onTarget(written.error());
 }
 
 Result<FileTime> BadgeFileWriter::commit() {
   if (Result<void> usable = stillOpen(); !usable) return usable.error();
+  Result<FileTime> date = finish();
+  if (!date) return open_->onTarget(date.error());
+  return date;
+}
+
+Result<FileTime> BadgeFileWriter::finish() {
   // Whatever fails from here, the destructor removes the temporary file.
   Open& open = *open_;
+  // Items written twice are found all at once, here.
+  if (std::vector<KeySet::Repeat> repeats = open.keys.repeats(); !repeats.empty()) {
+    const KeySet::Repeat& first = repeats.front();
+    return inputError("l'élément « " + text::toValidUtf8(open.keys.keyAt(first.index)) + " » (n° " +
+                      std::to_string(first.index + 1) + ") " + first.reason);
+  }
   open.buffer += count_ == 0 ? "}}\n" : "\n}}\n";
   if (Result<void> written = flush(); !written) return written.error();
+  // Flushed before the lock: the long part of a large write keeps no other
+  // writer waiting.
+  if (Result<void> synced = open.file->sync(); !synced) return synced.error();
 
+  // From reading the old file's date to the rename, no other writer of this
+  // file moves: two that read the same old date would give two contents the
+  // same date, and a reader that saw the first would never read the second.
+  Result<std::unique_ptr<FileLock>> held = open.files->lock(open.lock);
+  if (!held) return held.error();
   Result<FileTime> date = open.file->modificationTime();
   if (!date) return date.error();
   Result<std::optional<FileTime>> old = open.files->modificationTime(open.target);
   if (!old) return old.error();
   if (old.value() && date.value() <= *old.value()) {
+    // Rewrites faster than the dates can show: wait for the clock to reach
+    // the old date, so that the new one, a step past it, is never more than
+    // a step ahead of the clock.
+    const FileTime clock = open.files->now();
+    if (clock < *old.value() && *old.value() <= plus(clock, kMaxWait)) {
+      open.files->sleepUntil(*old.value());
+    }
     date = dateAfter(*open.file, *old.value(), date.value());
     if (!date) return date.error();
+    if (Result<void> synced = open.file->sync(); !synced) return synced.error();
   }
-  if (Result<void> synced = open.file->sync(); !synced) return synced.error();
   if (Result<void> closed = open.file->close(); !closed) return closed.error();
   if (Result<void> renamed = open.files->rename(open.temporary, open.target); !renamed) {
     return renamed.error();
   }
   open.file.reset();  // renamed: nothing left to remove
+  held.value().reset();
   if (Result<void> synced = open.files->syncFolder(open.folder); !synced) return synced.error();
   return date.value();
 }

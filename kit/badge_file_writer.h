@@ -18,7 +18,15 @@
 //     systems, two on FAT), the date is set to the old one plus the smallest
 //     step that the file system keeps, found from the dates it returns and
 //     read back to be sure. Dates then never repeat, even across rewrites
-//     that the extension missed.
+//     that the extension missed;
+//   - any number of writers of one file, threads or processes, take turns:
+//     each holds an exclusive lock (flock(2) on ".badges.json.lock" beside
+//     the file, a name the extension ignores) from reading the old file's
+//     date to the rename, so that the file renamed last is always dated
+//     last. Another program that writes the same file takes the same lock;
+//   - the date is never more than one step of the file system's date
+//     granularity ahead of the clock: a writer faster than the dates can
+//     show waits (see commit()).
 //
 // Example:
 //
@@ -32,7 +40,9 @@
 //   Result<FileTime> written = writer.value().commit();
 //
 // Errors are tessvik::Error values (base/error.h) whose `description` is a
-// French text fit to show a user. Nothing throws but std::bad_alloc.
+// French text fit to show a user; a system error names the state file and
+// the cause (« …/badges.json » : plus d'espace disponible), never the
+// temporary file. Nothing throws but std::bad_alloc.
 // Link Tessvik::kit (find_package(TessvikKit)).
 #pragma once
 
@@ -43,19 +53,11 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "host/file_system.h"
-#include "host/writable_file_system.h"
+#include "base/file_time.h"
+#include "kit/badge_file_rules.h"
+#include "kit/writable_file_system.h"
 
 namespace tessvik::kit {
-
-// Why an item keyed `key` (a relative path in "files") could never get a
-// badge, in French ("elle commence par « / »"), or nothing when it can. A key
-// has no "/" at either end, no empty, "." or ".." component; "" is the root.
-std::optional<std::string> keyProblem(std::string_view key);
-
-// Why `root` cannot be a synced root, in French, or nothing: it must be an
-// absolute path.
-std::optional<std::string> rootProblem(std::string_view root);
 
 // Whether the extension reads a state folder entry called `name`: it begins
 // with "badges" and ends with ".json", case included (as in state/).
@@ -68,8 +70,8 @@ class BadgeFileWriter {
  public:
   // Starts the file `name` in `stateFolder` (which must exist) for the synced
   // folder `root`, on the real file system. Fails if `name` does not pass
-  // the extension's name test, if `root` is not absolute or not UTF-8, or if
-  // the temporary file cannot be created.
+  // the extension's name test, if `root` is not UTF-8, not absolute or holds
+  // a NUL, or if the temporary file cannot be created.
   static Result<BadgeFileWriter> begin(std::string stateFolder, std::string name,
                                        std::string_view root);
   // The same on `files`, which must outlive the writer.
@@ -81,27 +83,43 @@ class BadgeFileWriter {
   ~BadgeFileWriter();
 
   // Adds the item at `relativePath` under the root with `status` ("synced",
-  // "syncing", "conflict", "error", "" for no badge; any other text is passed
-  // on to the Finder unchanged). Both are escaped as JSON needs. Fails,
-  // adding nothing, when either is not valid UTF-8 or the key could never
-  // get a badge (keyProblem); fails when the write to disk fails, after
-  // which only the destructor is of use. Items are written in the order
-  // given; an item added twice counts as added last.
+  // "syncing", "conflict", "error", or "" for no badge). Both are escaped as
+  // JSON needs. Fails, adding nothing, when either is not valid UTF-8, or
+  // when the item could never show: its path has a "/" at either end, an
+  // empty, "." or ".." component, or a NUL; its status is another text.
+  // Fails when the write to disk fails, after which only the destructor is
+  // of use. Items are written in the order given. Keeps a copy of every
+  // path, for commit() to find an item added twice.
   Result<void> add(std::string_view relativePath, std::string_view status);
 
   // The number of items added.
   std::size_t count() const { return count_; }
 
-  // Finishes the file, dates it after the old one, flushes it, renames it
-  // over the target and flushes the folder. Returns the new file's date. On
-  // failure the old file is as it was and the temporary file is removed.
-  // Call once.
+  // Fails, writing nothing, when an item was added twice, as such or in
+  // another Unicode form (é precomposed or not): the extension would keep
+  // only its last status. Otherwise finishes the file and flushes it; then,
+  // holding the file's lock (waiting
+  // for another writer of the same file to let it go), dates it after the
+  // old one, renames it over the target; then flushes the folder. Returns
+  // the new file's date. On failure the old file is as it was and the
+  // temporary file is removed. Call once.
+  //
+  // May wait: when the old file is dated ahead of the clock (the previous
+  // rewrite was given a date past it), commit() sleeps until the clock
+  // reaches that date, so that the new date, one step past it, is at most
+  // one step ahead of the clock. A step is the file system's date
+  // granularity: nothing on ext4, tmpfs or APFS unless several writes fall
+  // within a few milliseconds, up to a second on one-second file systems,
+  // two on FAT; never more than two seconds. An old file dated further
+  // ahead than that was dated by something else, and is not waited for.
   Result<FileTime> commit();
 
  private:
   struct Open;
   explicit BadgeFileWriter(std::unique_ptr<Open> open);
   Result<void> flush();
+  // commit() but for the errors' names.
+  Result<FileTime> finish();
   // An error once the writer is committed, abandoned, failed or moved from.
   Result<void> stillOpen() const;
 

@@ -5,7 +5,8 @@ set -euo pipefail
 packages=("$@")
 if [ ${#packages[@]} -eq 0 ]; then
   packages=(build-essential cmake ninja-build pkg-config libsimdjson-dev libicu-dev
-            libglib2.0-dev libgtest-dev libgmock-dev libbenchmark-dev python3)
+            libglib2.0-dev libgtest-dev libgmock-dev libbenchmark-dev python3
+            python3-jsonschema)
 fi
 missing=()
 for p in "${packages[@]}"; do

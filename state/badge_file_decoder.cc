@@ -3,6 +3,7 @@
 #include <simdjson.h>
 #include <sys/mman.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -66,6 +67,55 @@ std::string describe(error_code code) {
 
 Error failure(std::string description) {
   return inputError(std::move(description));
+}
+
+// " (ligne L, colonne C)" for byte `offset` of `text`, the column in
+// characters.
+std::string placeIn(std::string_view text, std::size_t offset) {
+  const std::string_view before = text.substr(0, offset);
+  const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when none
+  std::size_t column = 1;
+  for (std::size_t i = lineStart; i < before.size(); ++i) {
+    // A character counts at its first byte.
+    if ((static_cast<unsigned char>(before[i]) & 0xC0) != 0x80) ++column;
+  }
+  const std::size_t line =
+      1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
+  return " (ligne " + std::to_string(line) + ", colonne " + std::to_string(column) + ")";
+}
+
+// Where the parser's first pass stopped, which it does not say: the first
+// line that is not UTF-8 (the line only: a bad byte is no character to count
+// up to), the opening quote of a string that never ends, the first control
+// character in a string.
+std::string placeOfFirstPassError(std::string_view text, error_code error) {
+  if (error == simdjson::UTF8_ERROR) {
+    std::size_t line = 1;
+    for (std::size_t start = 0; start < text.size(); ++line) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      if (!simdjson::validate_utf8(text.data() + start, end - start)) {
+        return " (ligne " + std::to_string(line) + ")";
+      }
+      start = end + 1;
+    }
+    return "";
+  }
+  if (error != simdjson::UNCLOSED_STRING && error != simdjson::UNESCAPED_CHARS) return "";
+  std::size_t opened = 0;
+  bool inString = false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const unsigned char c = static_cast<unsigned char>(text[i]);
+    if (!inString) {
+      if (c == '"') inString = true, opened = i;
+    } else if (c == '\\') {
+      ++i;
+    } else if (c == '"') {
+      inString = false;
+    } else if (c < 0x20 && error == simdjson::UNESCAPED_CHARS) {
+      return placeIn(text, i);
+    }
+  }
+  return inString ? placeIn(text, opened) : "";
 }
 
 bool isBlank(char c) {
@@ -215,6 +265,7 @@ error_code checkDocument(od::document& document, od::json_type type, std::string
 struct FilesMember {
   std::optional<StatusTable::Builder> builder;
   std::optional<std::string> keyNotAString;
+  const char* valueNotAString = nullptr;
 };
 
 // The hot loop of a large file: a million members, mostly re-read unchanged.
@@ -242,6 +293,7 @@ Result<void> readFiles(od::object files, FilesMember& member) {
         // this one is only checked.
         building = false;
         member.keyNotAString = std::string(key);
+        member.valueNotAString = token.data();
       }
       if (error_code error = checkValue(value, 2)) return failure(describe(error));
       continue;
@@ -280,6 +332,38 @@ Result<void> readFiles(od::object files, FilesMember& member) {
   }
   if (!building) member.builder.reset();
   return {};
+}
+
+constexpr const char* kTextAfter = "du texte suit la fin du document";
+
+// Where a document whose brackets the parser found unbalanced goes wrong,
+// and how: text after its first value, or its end, cut short. Nothing when
+// its first value is no object or array.
+std::optional<std::pair<std::string, std::size_t>> unbalancedPlace(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size() && isBlank(text[i])) ++i;
+  if (i == text.size() || (text[i] != '{' && text[i] != '[')) return std::nullopt;
+  std::size_t depth = 0;
+  bool inString = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (inString) {
+      if (c == '\\') ++i;
+      if (c == '"') inString = false;
+    } else if (c == '"') {
+      inString = true;
+    } else if (c == '{' || c == '[') {
+      ++depth;
+    } else if ((c == '}' || c == ']') && --depth == 0) {
+      for (++i; i < text.size() && isBlank(text[i]); ++i) {
+      }
+      if (i < text.size()) return std::pair<std::string, std::size_t>(kTextAfter, i);
+      return std::nullopt;
+    }
+  }
+  std::size_t end = text.size();
+  while (end > 0 && isBlank(text[end - 1])) --end;
+  return std::pair<std::string, std::size_t>(describe(simdjson::INCOMPLETE_ARRAY_OR_OBJECT), end);
 }
 
 }  // namespace
@@ -375,7 +459,7 @@ Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes,
   if (bytes.capacity() - bytes.size() < simdjson::SIMDJSON_PADDING) {
     return decodeCopy(std::string_view(bytes.data(), bytes.size()), previous);
   }
-  return decodePadded(bytes, previous);
+  return decodePadded(bytes, previous, std::nullopt);
 }
 
 Result<BadgeFile> BadgeFileDecoder::decodeCopy(std::string_view bytes,
@@ -387,14 +471,47 @@ Result<BadgeFile> BadgeFileDecoder::decodeCopy(std::string_view bytes,
     return failure(describe(simdjson::MEMALLOC));
   }
   padded.assign(bytes.data(), bytes.size());
-  return decodePadded(padded, previous);
+  return decodePadded(padded, previous, bytes);
 }
 
 Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
-                                                 const StatusTable* previous) {
+                                                 const StatusTable* previous,
+                                                 std::optional<std::string_view> whole) {
   constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
   std::string_view text(bytes.data(), bytes.size());
   if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  // Where the fault is, said only on failure, and counted in bytes that are
+  // still as read: `whole`, or `bytes` until keys are written over them.
+  const bool copy = whole.has_value();
+  if (!copy) whole = std::string_view(bytes.data(), bytes.size());
+  bool wroteOver = false;
+  od::document document;
+  const auto placed = [&](std::string description, const char* at) {
+    if (at != nullptr && (copy || !wroteOver)) {
+      description += placeIn(*whole, static_cast<std::size_t>(at - bytes.data()));
+    }
+    return failure(std::move(description));
+  };
+  // A fault met while walking the document: where the walk stands, or, past
+  // the end, at the end of a file cut short. Brackets that do not pair are
+  // found before the walk begins: text after the document, or a cut file.
+  const auto atWalk = [&](std::string description) {
+    const char* at = nullptr;
+    if (document.current_location().get(at) != SUCCESS) {
+      std::string_view rest = text;
+      while (!rest.empty() && isBlank(rest.back())) rest.remove_suffix(1);
+      at = rest.data() + rest.size();
+    }
+    return placed(std::move(description), at);
+  };
+  const auto walkError = [&](error_code error) {
+    if (error == simdjson::INCOMPLETE_ARRAY_OR_OBJECT) {
+      if (auto place = unbalancedPlace(text)) {
+        return placed(std::move(place->first), text.data() + place->second);
+      }
+    }
+    return atWalk(describe(error));
+  };
   const std::size_t room = bytes.capacity() - bytes.size();
   od::parser& parser = working_->parser;
   if (parser.capacity() < text.size()) {
@@ -403,19 +520,18 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
     }
     offerIndexToHugePages(parser);
   }
-  od::document document;
   if (error_code error =
           parser.iterate(text.data(), text.size(), text.size() + room).get(document)) {
-    return failure(describe(error));
+    return failure(describe(error) + placeOfFirstPassError(*whole, error));
   }
   od::json_type type;
-  if (error_code error = document.type().get(type)) return failure(describe(error));
+  if (error_code error = document.type().get(type)) return walkError(error);
   if (type != od::json_type::object) {
-    if (error_code error = checkDocument(document, type, text)) return failure(describe(error));
+    if (error_code error = checkDocument(document, type, text)) return walkError(error);
     return failure("le document n'est pas un objet JSON");
   }
   od::object top;
-  if (error_code error = document.get_object().get(top)) return failure(describe(error));
+  if (error_code error = document.get_object().get(top)) return walkError(error);
 
   // A member named twice counts as written last; a member of the wrong type
   // fails the file only once the whole document is known to be JSON.
@@ -425,12 +541,12 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
   bool filesIsObject = false;
   for (auto member : top) {
     od::field field;
-    if (error_code error = std::move(member).get(field)) return failure(describe(error));
+    if (error_code error = std::move(member).get(field)) return walkError(error);
     std::string_view key;
-    if (error_code error = field.unescaped_key().get(key)) return failure(describe(error));
+    if (error_code error = field.unescaped_key().get(key)) return walkError(error);
     od::value value = field.value();
     od::json_type valueType;
-    if (error_code error = value.type().get(valueType)) return failure(describe(error));
+    if (error_code error = value.type().get(valueType)) return walkError(error);
     error_code error = SUCCESS;
     if (key == "root") {
       rootIsString = valueType == od::json_type::string;
@@ -454,7 +570,10 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
           if (previous != nullptr) builder.resemble(*previous);
           builder.expectFileOf(text.size());
           builder.writeKeysOver(bytes);
-          if (Result<void> read = readFiles(object, *files); !read) return read.error();
+          wroteOver = true;
+          if (Result<void> read = readFiles(object, *files); !read) {
+            return atWalk(read.error().description);
+          }
         }
       } else {
         error = checkValue(value, 1);
@@ -462,17 +581,18 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
     } else {
       error = checkValue(value, 1);
     }
-    if (error) return failure(describe(error));
+    if (error) return walkError(error);
   }
-  if (!atEnd(document)) return failure(describe(simdjson::TAPE_ERROR));
+  if (!atEnd(document)) return atWalk(kTextAfter);
 
   if (!root) return failure("le membre « root » est absent");
   if (!rootIsString) return failure("le membre « root » n'est pas une chaîne");
   if (!files) return failure("le membre « files » est absent");
   if (!filesIsObject) return failure("le membre « files » n'est pas un objet");
   if (files->keyNotAString) {
-    return failure("la valeur de « " + *files->keyNotAString +
-                   " » dans « files » n'est pas une chaîne");
+    return placed(
+        "la valeur de « " + *files->keyNotAString + " » dans « files » n'est pas une chaîne",
+        files->valueNotAString);
   }
   return BadgeFile{*std::move(root), std::move(*files->builder).finish()};
 }

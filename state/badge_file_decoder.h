@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -40,6 +41,13 @@ class BadgeFileDecoder {
   // member named twice counts as written last. A leading UTF-8 byte-order
   // mark is skipped.
   //
+  // The description ends with where the fault is, « (ligne L, colonne C) »,
+  // where it has a place: the text after the document, the end of a file cut
+  // short, the opening quote of a string that never ends, the value that is
+  // not a string; the line alone for bytes that are not UTF-8. decode()
+  // always says it; decodeInPlace() only when the fault comes before any key
+  // was written over the bytes (decode a copy of them again to know).
+  //
   // The bytes are the decoder's working memory: it may write the table's
   // keys over them, and on success the table may take `bytes` for its keys,
   // which leaves `bytes` empty; otherwise `bytes` keeps its memory (for the
@@ -68,7 +76,9 @@ class BadgeFileDecoder {
   Result<BadgeFile> decodeInPlace(FlatArray<char>& bytes, const StatusTable* previous);
   Result<BadgeFile> decodeCopy(std::string_view bytes, const StatusTable* previous);
   // `bytes` with at least simdjson's padding of room past their end.
-  Result<BadgeFile> decodePadded(FlatArray<char>& bytes, const StatusTable* previous);
+  // `whole`: the bytes as read, when `bytes` is a copy of them.
+  Result<BadgeFile> decodePadded(FlatArray<char>& bytes, const StatusTable* previous,
+                                 std::optional<std::string_view> whole);
 
   struct Working;  // the parser, and a padded copy of a file when needed
   std::unique_ptr<Working> working_;

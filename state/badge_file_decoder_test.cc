@@ -23,15 +23,25 @@ FlatArray<char> readBytes(std::string_view json) {
   return bytes;
 }
 
-TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrong) {
+// And where: the place of the fault, in characters, on the line it is on.
+TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrongAndWhere) {
   const std::pair<std::string, std::string> cases[] = {
       {R"({"root":"/S","files":{"a":"synced","b":1e400}})",
-       "la valeur de « b » dans « files » n'est pas une chaîne"},
-      {R"({"root":"/S","files":{},"n":[1,01]})", "un nombre est mal formé"},
-      {R"({"root":"/S","files":{},"t":tru})", "une valeur true, false ou null est mal écrite"},
-      {R"({"root":"/S\x","files":{}})", "une chaîne est mal formée"},
-      {"{\"root\":\"/S\x01\",\"files\":{}}", "une chaîne contient un caractère de contrôle"},
-      {"{\"root\":\"/S\xC3\",\"files\":{}}", "le contenu n'est pas de l'UTF-8 valide"},
+       "la valeur de « b » dans « files » n'est pas une chaîne (ligne 1, colonne 40)"},
+      {R"({"root":"/S","files":{},"n":[1,01]})", "un nombre est mal formé (ligne 1, colonne 32)"},
+      {"{\"root\":\"/S\",\n\"é\":1,\"files\":{},\"t\":tru}",
+       "une valeur true, false ou null est mal écrite (ligne 2, colonne 22)"},
+      {R"({"root":"/S\x","files":{}})", "une chaîne est mal formée (ligne 1, colonne 15)"},
+      {"{\"root\":\"/S\x01\",\"files\":{}}",
+       "une chaîne contient un caractère de contrôle (ligne 1, colonne 12)"},
+      {"{\"root\":\"/S\",\n\"files\":{\"\xC3\":\"\"}}",
+       "le contenu n'est pas de l'UTF-8 valide (ligne 2)"},
+      {"{\n \"root\": \"/S\",\n \"files\": {\n  \"a\": \"synced\"\n }\n} x\n",
+       "du texte suit la fin du document (ligne 6, colonne 3)"},
+      {"{\n \"root\": \"/S\",\n \"files\": {\n  \"a\": \"synced\",\n  \"b\": \"synced\"\n",
+       "le document est incomplet (ligne 5, colonne 16)"},
+      {"{\n \"root\": \"/S\",\n \"files\": {\n  \"a\": \"synced\",\n  \"b\": \"syn",
+       "une chaîne n'est pas terminée (ligne 5, colonne 8)"},
       {"", "le fichier est vide"},
       {"12345678901234567890123", "le document n'est pas un objet JSON"},
       {R"({"files":{}})", "le membre « root » est absent"},
@@ -39,10 +49,11 @@ TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrong) {
       {R"({"root":"/S"})", "le membre « files » est absent"},
       {R"({"root":"/S","files":[]})", "le membre « files » n'est pas un objet"},
       // A wrong type is told only once the whole file is known to be JSON.
-      {R"({"files":{"a":1},"root":"/S","t":tru})", "une valeur true, false ou null est mal écrite"},
+      {R"({"files":{"a":1},"root":"/S","t":tru})",
+       "une valeur true, false ou null est mal écrite (ligne 1, colonne 34)"},
       // The outermost object counts as one level, as in a tree-building reader.
       {R"({"root":"/S","files":{},"x":)" + std::string(1024, '[') + std::string(1024, ']') + "}",
-       "le document est imbriqué trop profondément"},
+       "le document est imbriqué trop profondément (ligne 1, colonne 1052)"},
   };
   BadgeFileDecoder decoder;
   for (const auto& [json, description] : cases) {

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <map>
-#include <unordered_map>
 
-#include "extension/badge_catalogue.h"
 #include "extension/messages.h"
 #include "host/logger.h"
 #include "hosts/badges/written_layout.h"
+#include "kit/badge_file_rules.h"
+#include "kit/key_set.h"
 #include "kit/badge_file_writer.h"
 #include "state/badge_file.h"
 #include "state/badge_file_decoder.h"
@@ -15,11 +15,6 @@
 
 namespace tessvik::badges {
 namespace {
-
-bool isBadge(std::string_view status) {
-  return std::any_of(kBadgeCatalogue.begin(), kBadgeCatalogue.end(),
-                     [&](const BadgeDefinition& badge) { return badge.identifier == status; });
-}
 
 std::string quoted(std::string_view text) {
   return "« " + text::toValidUtf8(text) + " »";
@@ -40,7 +35,7 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
     return "ligne " + std::to_string(place.line) + ", colonne " + std::to_string(place.column) +
            " : ";
   };
-  std::unordered_map<std::string, const WrittenItem*> firstSpelling;  // by NFC form
+  kit::KeySet keys;
   std::map<std::string, std::pair<const WrittenItem*, std::size_t>> unknownStatuses;
   // A client that gets one key wrong usually gets them all wrong: the first
   // ones say enough.
@@ -53,27 +48,23 @@ void checkItems(std::string_view bytes, std::vector<std::string>& warnings) {
     if (std::optional<std::string> problem = kit::keyProblem(item.key)) {
       warn(at(item) + "la clé " + quoted(item.key) + " n'aura jamais de pastille : " + *problem);
     }
-    if (!item.status.empty() && !isBadge(item.status)) {
+    if (kit::statusProblem(item.status)) {
       auto [it, added] = unknownStatuses.try_emplace(item.status, &item, 0);
       ++it->second.second;
     }
-    auto [it, added] = firstSpelling.try_emplace(text::toNfc(item.key), &item);
-    if (!added && it->second->key != item.key) {
-      warn(at(item) + "la clé " + quoted(item.key) + " redit la clé " + quoted(it->second->key) +
-           " (ligne " + std::to_string(places.of(it->second->offset).line) +
-           ") dans une autre forme Unicode : c'est le même élément, le dernier "
-           "statut l'emporte");
-    }
+    keys.add(item.key);
+  }
+  for (const kit::KeySet::Repeat& repeat : keys.repeats()) {
+    const WrittenItem& item = layout.items[repeat.index];
+    warn(at(item) + "la clé " + quoted(item.key) + " " + repeat.reason);
   }
   if (itemWarnings > kMaxItemWarnings) {
     warnings.push_back("… et " + std::to_string(itemWarnings - kMaxItemWarnings) +
                        " autre(s) clé(s) de ce genre");
   }
   for (const auto& [status, first] : unknownStatuses) {
-    warnings.push_back(at(*first.first) + "le statut " + quoted(status) + " (" +
-                       std::to_string(first.second) +
-                       " élément(s)) n'est pas une pastille (synced, syncing, conflict, error) : "
-                       "le Finder n'affiche rien");
+    warnings.push_back(at(*first.first) + std::to_string(first.second) +
+                       " élément(s) : " + *kit::statusProblem(status));
   }
 }
 
@@ -89,17 +80,8 @@ CheckReport checkFile(FileSystem& files, const std::string& path) {
   BadgeFileDecoder decoder;
   Result<BadgeFile> decoded = read ? decoder.decode(content) : Result<BadgeFile>(read.error());
   if (!decoded) {
-    std::string message =
+    report.error =
         formatLogMessage(messages::kUnreadableState, {name, decoded.error().description});
-    if (read) {
-      const Places places(content);
-      if (std::optional<std::size_t> at = readLayout(content).problem) {
-        message += describePlace(places.of(*at));
-      } else if (std::optional<std::size_t> line = places.lineOfBadUtf8()) {
-        message += " (ligne " + std::to_string(*line) + ")";
-      }
-    }
-    report.error = std::move(message);
     return report;
   }
   report.root = decoded.value().root;

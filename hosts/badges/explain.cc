@@ -50,6 +50,13 @@ std::optional<std::string_view> strayKeyFor(const StatusTable& statuses,
   return std::nullopt;
 }
 
+bool isBadge(std::string_view status) {
+  for (const BadgeDefinition& badge : kBadgeCatalogue) {
+    if (badge.identifier == status) return true;
+  }
+  return false;
+}
+
 std::string whatTheFinderShows(std::string_view status) {
   if (status.empty()) return "le Finder n'affiche aucune pastille (statut vide)";
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
@@ -63,13 +70,13 @@ std::string whatTheFinderShows(std::string_view status) {
 
 }  // namespace
 
-std::vector<std::string> explainItem(FileSystem& files, const std::string& stateDir,
-                                     const std::string& item) {
+Explanation explainItem(FileSystem& files, const std::string& stateDir, const std::string& item) {
   ErrorLog log;
   NoController controller;
   BadgeState state(files, log, controller);
   state.reload(FileUrl::fromPath(stateDir, true));
-  std::vector<std::string> lines;
+  Explanation explanation;
+  std::vector<std::string>& lines = explanation.lines;
   for (const std::string& error : log.lines) lines.push_back("journal de l'extension : " + error);
   lines.push_back("dossier d'état : " + text::toValidUtf8(stateDir));
 
@@ -78,21 +85,25 @@ std::vector<std::string> explainItem(FileSystem& files, const std::string& state
   if (!match) {
     lines.push_back("aucune pastille : " + quoted(item) +
                     " n'est sous aucun dossier synchronisé (racine d'un fichier d'état lu)");
-    return lines;
+    return explanation;
   }
   lines.push_back("fichier d'état : " + text::toValidUtf8(match->fileName));
   lines.push_back("racine : " + text::toValidUtf8(match->root));
-  if (match->relativePath.empty()) {
-    lines.push_back(
-        "aucune pastille : c'est la racine elle-même, l'extension ne répond pas "
-        "pour elle");
-    return lines;
-  }
   lines.push_back("clé : " + quoted(match->relativePath));
   std::optional<std::string_view> status = match->statuses->find(match->relativePath);
   if (status) {
     lines.push_back("statut : " + quoted(*status));
+    explanation.shows = isBadge(*status);
     lines.push_back(whatTheFinderShows(*status));
+    if (match->relativePath.empty()) {
+      // The root's own item is pushed when its file is loaded; a request for
+      // the root itself is never answered.
+      lines.push_back(
+          "c'est la racine elle-même : l'extension envoie son statut au Finder au "
+          "chargement du fichier, et ne répond jamais à une demande pour elle");
+    }
+  } else if (match->relativePath.empty()) {
+    lines.push_back("aucune pastille : c'est la racine elle-même, et la clé « » n'est pas listée");
   } else if (std::optional<std::string_view> stray =
                  strayKeyFor(*match->statuses, match->relativePath)) {
     lines.push_back("aucune pastille : le fichier écrit la clé " + quoted(*stray) +
@@ -101,7 +112,7 @@ std::vector<std::string> explainItem(FileSystem& files, const std::string& state
     lines.push_back("aucune pastille : la clé n'est pas listée dans " +
                     text::toValidUtf8(match->fileName));
   }
-  return lines;
+  return explanation;
 }
 
 }  // namespace tessvik::badges

@@ -14,7 +14,10 @@ namespace tessvik::badges {
 // lines saying which file, root, key and status are used and what the
 // Finder shows, or why nothing shows. The extension's error log lines of
 // that reload (a folder it cannot list, a file it cannot read) come first.
-std::vector<std::string> explainItem(FileSystem& files, const std::string& stateDir,
-                                     const std::string& item);
+struct Explanation {
+  std::vector<std::string> lines;
+  bool shows = false;  // whether the Finder shows a badge on the item
+};
+Explanation explainItem(FileSystem& files, const std::string& stateDir, const std::string& item);
 
 }  // namespace tessvik::badges

@@ -17,10 +17,10 @@
 #include "extension/state_folder.h"
 #include "host/posix/posix_file_system.h"
 #include "host/posix/posix_user_database.h"
-#include "host/posix/posix_writable_file_system.h"
 #include "hosts/badges/check.h"
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
+#include "kit/posix_writable_file_system.h"
 
 namespace tessvik::badges {
 namespace {
@@ -36,22 +36,30 @@ check    lit chaque fichier d'état comme l'extension : sa racine et son nombre
          d'avertissement avec --strict.
 explain  dit quel fichier d'état, quelle racine, quelle clé et quel statut
          l'extension utiliserait pour CHEMIN, et ce qu'affiche le Finder, ou
-         pourquoi rien ne s'affiche.
+         pourquoi rien ne s'affiche. Code 1 si rien ne s'affiche pour l'un
+         des chemins.
 write    écrit le fichier d'état NOM (par défaut badges.json) d'un bloc, sans
          jamais laisser de fichier à moitié écrit ni garder la date de
-         l'ancien. ENTRÉE : un objet JSON (le fichier d'état entier), ou des
-         lignes « STATUT CHEMIN » avec --racine.
+         l'ancien ; refuse ce qui ne s'afficherait jamais. ENTRÉE : un objet
+         JSON (le fichier d'état entier), ou des lignes « STATUT CHEMIN »
+         avec --racine.
 
   --dossier DOSSIER  dossier d'état (par défaut : celui que lit l'extension,
                      ~/Library/Application Support/tessvik sur un Mac,
                      $XDG_STATE_HOME/tessvik ou ~/.local/state/tessvik
                      ailleurs)
-  -h, --help         affiche cette aide et quitte
+  -h, --help         affiche cette aide et quitte (où qu'elle soit demandée)
   --version          affiche la version et quitte
+
+Codes de sortie :
+  0  tout va bien
+  1  erreur d'un fichier (check), rien ne s'affiche (explain), écriture
+     refusée ou impossible (write)
+  2  ligne de commande erronée : commande, option ou argument
 )";
 
 int usageError(const std::string& message) {
-  std::cerr << "tessvik-badges : " << message << "\n(tessvik-badges --help pour l'aide)\n";
+  std::cerr << "tessvik-badges : " << message << "\n\n" << kUsage;
   return 2;
 }
 
@@ -127,15 +135,16 @@ int explain(const Arguments& args) {
   if (args.operands.empty()) return usageError("explain demande au moins un chemin");
   PosixFileSystem files;
   const std::string stateDir = args.stateDir ? *args.stateDir : defaultStateDir();
+  int status = 0;
   for (std::string item : args.operands) {
     // The Finder asks with absolute paths.
     if (!item.starts_with('/')) item = (std::filesystem::current_path() / item).string();
     std::cout << item << "\n";
-    for (const std::string& line : explainItem(files, stateDir, item)) {
-      std::cout << "  " << line << "\n";
-    }
+    const Explanation explanation = explainItem(files, stateDir, item);
+    for (const std::string& line : explanation.lines) std::cout << "  " << line << "\n";
+    if (!explanation.shows) status = 1;
   }
-  return 0;
+  return status;
 }
 
 int write(const Arguments& args) {
@@ -143,7 +152,7 @@ int write(const Arguments& args) {
   WriteRequest request{args.stateDir ? *args.stateDir : defaultStateDir(),
                        args.name.value_or("badges.json"), args.root};
   const std::string input(std::istreambuf_iterator<char>(std::cin), {});
-  PosixWritableFileSystem files;
+  kit::PosixWritableFileSystem files;
   Result<std::string> written = writeBadgeFile(files, request, input);
   if (!written) {
     std::cerr << "tessvik-badges : " << written.error().description << "\n";
@@ -156,22 +165,36 @@ int write(const Arguments& args) {
 int run(int argc, char** argv) {
   std::vector<std::string_view> args(argv + 1, argv + argc);
   if (args.empty()) return usageError("commande manquante : check, explain ou write");
-  const std::string_view command = args.front();
-  if (command == "-h" || command == "--help") {
-    std::cout << kUsage;
-    return 0;
+  // Help wins wherever it is asked for.
+  for (std::string_view arg : args) {
+    if (arg == "-h" || arg == "--help") {
+      std::cout << kUsage;
+      return 0;
+    }
   }
+  const std::string_view command = args.front();
   if (command == "--version") {
     std::cout << "tessvik-badges " << TESSVIK_VERSION << "\n";
     return 0;
   }
+  if (command != "check" && command != "explain" && command != "write") {
+    return usageError("commande inconnue : « " + std::string(command) + " »");
+  }
   std::string error;
   std::optional<Arguments> parsed = parse({args.begin() + 1, args.end()}, error);
   if (!parsed) return usageError(error);
-  if (command == "check") return check(*parsed);
-  if (command == "explain") return explain(*parsed);
-  if (command == "write") return write(*parsed);
-  return usageError("commande inconnue : « " + std::string(command) + " »");
+  // Each command takes only its own options.
+  const bool isCheck = command == "check", isWrite = command == "write";
+  if (parsed->strict && !isCheck)
+    return usageError("option inconnue de " + std::string(command) + " : « --strict »");
+  if (parsed->stateDir && isCheck) return usageError("option inconnue de check : « --dossier »");
+  if ((parsed->name || parsed->root) && !isWrite) {
+    return usageError("option inconnue de " + std::string(command) + " : « " +
+                      (parsed->name ? "--nom" : "--racine") + " »");
+  }
+  if (isCheck) return check(*parsed);
+  if (!isWrite) return explain(*parsed);
+  return write(*parsed);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "hosts/badges/write_command.h"
 
+#include "hosts/badges/written_layout.h"
 #include "kit/badge_file_writer.h"
 #include "state/badge_file_decoder.h"
 
@@ -22,6 +23,8 @@ Result<void> addLines(kit::BadgeFileWriter& writer, std::string_view input) {
           " : il faut « STATUT CHEMIN » (un espace ou une tabulation entre les deux)");
     }
     if (Result<void> added = writer.add(line.substr(gap + 1), line.substr(0, gap)); !added) {
+      // A disk that fails is no fault of the line where it happens.
+      if (added.error().code != 0) return added.error();
       return inputError("ligne " + std::to_string(number) + " : " + added.error().description);
     }
   }
@@ -30,7 +33,7 @@ Result<void> addLines(kit::BadgeFileWriter& writer, std::string_view input) {
 
 }  // namespace
 
-Result<std::string> writeBadgeFile(WritableFileSystem& files, const WriteRequest& request,
+Result<std::string> writeBadgeFile(kit::WritableFileSystem& files, const WriteRequest& request,
                                    std::string_view input) {
   const std::size_t first = input.find_first_not_of(" \t\r\n");
   const bool json = first != std::string_view::npos && input[first] == '{';
@@ -48,9 +51,9 @@ Result<std::string> writeBadgeFile(WritableFileSystem& files, const WriteRequest
       kit::BadgeFileWriter::begin(files, request.stateDir, request.name, root);
   if (!writer) return writer.error();
   if (json) {
-    const StatusTable& items = decoded->value().files;
-    for (std::size_t i = 0; i < items.size(); ++i) {
-      if (Result<void> added = writer.value().add(items.keyAt(i), items.statusAt(i)); !added) {
+    // The items as written, before the decoder merges one written twice.
+    for (const WrittenItem& item : readLayout(input).items) {
+      if (Result<void> added = writer.value().add(item.key, item.status); !added) {
         return added.error();
       }
     }

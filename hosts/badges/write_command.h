@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "host/writable_file_system.h"
+#include "kit/writable_file_system.h"
 
 namespace tessvik::badges {
 
@@ -24,7 +24,7 @@ struct WriteRequest {
 // line; an empty status when the line begins with the space). On success,
 // the French line that reports it; on failure, the Error, and the old file
 // stays whole.
-Result<std::string> writeBadgeFile(WritableFileSystem& files, const WriteRequest& request,
+Result<std::string> writeBadgeFile(kit::WritableFileSystem& files, const WriteRequest& request,
                                    std::string_view input);
 
 }  // namespace tessvik::badges

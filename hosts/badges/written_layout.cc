@@ -18,10 +18,7 @@ class Walk {
 
   WrittenLayout run() {
     od::object top;
-    // Errors found before the walk (bad UTF-8, an unclosed string) have no
-    // place that the parser can give.
     if (parser_.iterate(padded_).get(document_) != SUCCESS) return std::move(layout_);
-    started_ = true;
     if (document_.get_object().get(top) != SUCCESS) return failed();
     for (auto member : top) {
       od::field field;
@@ -46,10 +43,7 @@ class Walk {
         std::string_view status;
         if (item.unescaped_key().get(name)) return failed();
         od::value value = item.value();
-        if (value.get_string().get(status) != SUCCESS) {
-          layout_.problem = offsetOf(value.raw_json_token().data());
-          return std::move(layout_);
-        }
+        if (value.get_string().get(status) != SUCCESS) return std::move(layout_);
         layout_.items.push_back({std::string(name), std::string(status), offset});
       }
     }
@@ -59,14 +53,7 @@ class Walk {
  private:
   std::size_t offsetOf(const char* p) const { return static_cast<std::size_t>(p - padded_.data()); }
 
-  WrittenLayout failed() {
-    const char* at = nullptr;
-    if (started_ && document_.current_location().get(at) == SUCCESS && at >= padded_.data() &&
-        at < padded_.data() + padded_.size()) {
-      layout_.problem = offsetOf(at);
-    }
-    return std::move(layout_);
-  }
+  WrittenLayout failed() { return std::move(layout_); }
 
   // Reads a value we do not use through, so that an error in it is met.
   // `depth` counts the top-level object as 1; the parser must not be led
@@ -104,7 +91,6 @@ class Walk {
   od::parser parser_;
   od::document document_;
   WrittenLayout layout_;
-  bool started_ = false;
 };
 
 }  // namespace
@@ -125,27 +111,6 @@ Place Places::of(std::size_t offset) const {
     if ((static_cast<unsigned char>(bytes_[i]) & 0xC0) != 0x80) ++place.column;
   }
   return place;
-}
-
-std::optional<std::size_t> Places::lineOfBadUtf8() const {
-  const auto valid = [&](std::size_t end) { return simdjson::validate_utf8(bytes_.data(), end); };
-  if (valid(bytes_.size())) return std::nullopt;
-  // A prefix that ends where a line begins cuts no character in two: such
-  // prefixes are valid up to the line that holds the first bad byte. The
-  // bytes before line `good` + 1 are valid, those before line `bad` + 1 (or
-  // all of them) are not.
-  std::size_t good = 0;
-  std::size_t bad = lineStarts_.size();
-  while (good + 1 < bad) {
-    const std::size_t mid = (good + bad) / 2;
-    (valid(lineStarts_[mid]) ? good : bad) = mid;
-  }
-  return good + 1;
-}
-
-std::string describePlace(Place place) {
-  return " (ligne " + std::to_string(place.line) + ", colonne " + std::to_string(place.column) +
-         ")";
 }
 
 WrittenLayout readLayout(std::string_view bytes) {

@@ -1,7 +1,6 @@
 // Where things stand in a badge state file's bytes, for messages that point
-// at a line and column: the first thing the extension's decoder would choke
-// on, and the items of "files" as written, before the decoder merges keys
-// that are the same path in two spellings.
+// at a line and column: the items of "files" as written, before the decoder
+// merges keys that are the same path in two spellings.
 #pragma once
 
 #include <cstddef>
@@ -23,16 +22,11 @@ class Places {
   explicit Places(std::string_view bytes);
   // The place of byte `offset`.
   Place of(std::size_t offset) const;
-  // The line of the first byte that is not UTF-8, if any: the parser says
-  // only that there is one.
-  std::optional<std::size_t> lineOfBadUtf8() const;
 
  private:
   std::string_view bytes_;
   std::vector<std::size_t> lineStarts_;
 };
-// " (ligne L, colonne C)"
-std::string describePlace(Place place);
 
 struct WrittenItem {
   std::string key;  // unescaped
@@ -41,9 +35,6 @@ struct WrittenItem {
 };
 
 struct WrittenLayout {
-  // Where the first syntax error or non-string status was met, when the
-  // parser could say.
-  std::optional<std::size_t> problem;
   // The items of the last "files" member, in file order, when it is an
   // object of strings.
   std::vector<WrittenItem> items;

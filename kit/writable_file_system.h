@@ -1,7 +1,8 @@
 // The file system as a writer of badge state files needs it: create a file
 // beside the one it replaces, write and flush it, date it, rename it over,
-// flush the folder. The extension itself never writes; only the sync
-// client's kit does.
+// flush the folder; lock out the other writers of the same file while it
+// dates and renames; tell the time that dates files and wait for it. The
+// extension itself never writes; only the sync client's kit does.
 #pragma once
 
 #include <memory>
@@ -10,9 +11,9 @@
 #include <string_view>
 
 #include "base/error.h"
-#include "host/file_system.h"
+#include "base/file_time.h"
 
-namespace tessvik {
+namespace tessvik::kit {
 
 // One file open for writing. Closed when destroyed, without flushing to disk:
 // only sync() promises that the bytes survive a power cut.
@@ -31,7 +32,14 @@ class WritableFile {
   virtual Result<void> close() = 0;
 };
 
-// Thread-safety: one writer per thread; the file system itself serialises.
+// An exclusive lock, held until it is destroyed.
+class FileLock {
+ public:
+  virtual ~FileLock() = default;
+};
+
+// Thread-safety: any thread may call any member at any time; the file system
+// itself serialises. A WritableFile belongs to one thread.
 class WritableFileSystem {
  public:
   virtual ~WritableFileSystem() = default;
@@ -47,6 +55,15 @@ class WritableFileSystem {
   // Flushes the folder at `path` to disk, so that a rename in it survives a
   // power cut.
   virtual Result<void> syncFolder(const std::string& path) = 0;
+  // Takes the exclusive lock of the file at `path` (created empty when
+  // missing, and left there), waiting while another holder, thread or
+  // process, has it. On the real file system it is flock(2)'s lock, which
+  // any other program can take on the same file.
+  virtual Result<std::unique_ptr<FileLock>> lock(const std::string& path) = 0;
+  // The clock that new and written files are dated by.
+  virtual FileTime now() = 0;
+  // Returns once now() has reached `time`.
+  virtual void sleepUntil(FileTime time) = 0;
 };
 
-}  // namespace tessvik
+}  // namespace tessvik::kit

@@ -1,9 +1,9 @@
 // The real file system for writers, through POSIX calls.
 #pragma once
 
-#include "host/writable_file_system.h"
+#include "kit/writable_file_system.h"
 
-namespace tessvik {
+namespace tessvik::kit {
 
 class PosixWritableFileSystem final : public WritableFileSystem {
  public:
@@ -12,6 +12,10 @@ class PosixWritableFileSystem final : public WritableFileSystem {
   Result<void> rename(const std::string& from, const std::string& to) override;
   Result<void> remove(const std::string& path) override;
   Result<void> syncFolder(const std::string& path) override;
+  Result<std::unique_ptr<FileLock>> lock(const std::string& path) override;
+  // CLOCK_REALTIME, which file dates follow.
+  FileTime now() override;
+  void sleepUntil(FileTime time) override;
 };
 
-}  // namespace tessvik
+}  // namespace tessvik::kit

@@ -1,16 +1,25 @@
-#include "host/posix/posix_writable_file_system.h"
+#include "kit/posix_writable_file_system.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <ctime>
 
-#include "host/posix/stat_time.h"
-
-namespace tessvik {
+namespace tessvik::kit {
 namespace {
+
+FileTime modificationOf(const struct stat& st) {
+#if defined(__APPLE__)
+  return FileTime{st.st_mtimespec.tv_sec, st.st_mtimespec.tv_nsec};
+#else
+  return FileTime{st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
+#endif
+}
 
 class PosixWritableFile final : public WritableFile {
  public:
@@ -67,6 +76,16 @@ class PosixWritableFile final : public WritableFile {
   std::string path_;
 };
 
+class PosixFileLock final : public FileLock {
+ public:
+  explicit PosixFileLock(int fd) : fd_(fd) {}
+  // Closing the descriptor lets the lock go.
+  ~PosixFileLock() override { ::close(fd_); }
+
+ private:
+  int fd_;
+};
+
 }  // namespace
 
 Result<std::unique_ptr<WritableFile>> PosixWritableFileSystem::createNew(const std::string& path) {
@@ -104,4 +123,39 @@ Result<void> PosixWritableFileSystem::syncFolder(const std::string& path) {
   return {};
 }
 
-}  // namespace tessvik
+Result<std::unique_ptr<FileLock>> PosixWritableFileSystem::lock(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0644);
+  if (fd < 0) return errorFromErrno(errno, "open", path);
+  // flock(2), not fcntl(2): its lock belongs to the open file, so that two
+  // threads of one process exclude each other as two processes do.
+  while (::flock(fd, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    const int err = errno;
+    ::close(fd);
+    return errorFromErrno(err, "flock", path);
+  }
+  return std::unique_ptr<FileLock>(std::make_unique<PosixFileLock>(fd));
+}
+
+FileTime PosixWritableFileSystem::now() {
+  struct timespec t;
+  ::clock_gettime(CLOCK_REALTIME, &t);
+  return FileTime{t.tv_sec, t.tv_nsec};
+}
+
+void PosixWritableFileSystem::sleepUntil(FileTime time) {
+  // nanosleep for what is left, again after a signal or a clock step (macOS
+  // has no clock_nanosleep to wait for a date itself).
+  for (FileTime t = now(); t < time; t = now()) {
+    std::int64_t seconds = time.seconds - t.seconds;
+    std::int64_t nanoseconds = time.nanoseconds - t.nanoseconds;
+    if (nanoseconds < 0) {
+      nanoseconds += 1'000'000'000;
+      --seconds;
+    }
+    const struct timespec left = {static_cast<time_t>(seconds), static_cast<long>(nanoseconds)};
+    ::nanosleep(&left, nullptr);
+  }
+}
+
+}  // namespace tessvik::kit

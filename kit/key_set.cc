@@ -1,0 +1,64 @@
+#include "kit/key_set.h"
+
+#include <algorithm>
+
+namespace tessvik::kit {
+
+std::string_view KeySet::keyAt(std::size_t index) const {
+  const std::size_t begin = index == 0 ? 0 : ends_[index - 1];
+  return std::string_view(keys_.data() + begin, ends_[index] - begin);
+}
+
+constexpr int kIndexBits = 31;
+
+void KeySet::add(std::string_view key) {
+  const std::uint64_t hash = hasher_.hash(key);
+  hashes_.push_back((hash >> kIndexBits << kIndexBits) | ends_.size());
+  keys_.append(key.data(), key.size());
+  ends_.push_back(keys_.size());
+}
+
+std::vector<KeySet::Repeat> KeySet::repeats() const {
+  // Sorted in two steps that each stay in the cache: spread into 4096
+  // buckets by the hash's top bits, then each bucket sorted on its own.
+  constexpr int kBucketBits = 12;
+  std::vector<std::size_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
+  for (std::uint64_t h : hashes_) ++starts[(h >> (64 - kBucketBits)) + 1];
+  for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+  FlatArray<std::uint64_t> sorted;
+  sorted.resizeForOverwrite(hashes_.size());
+  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+  for (std::uint64_t h : hashes_) sorted[next[h >> (64 - kBucketBits)]++] = h;
+  for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
+    std::sort(sorted.data() + starts[b], sorted.data() + starts[b + 1]);
+  }
+  constexpr std::uint64_t kIndex = (std::uint64_t{1} << kIndexBits) - 1;
+  std::vector<Repeat> found;
+  // Among keys of one hash, in the order taken, each against those before
+  // it: the first it equals is the one it repeats.
+  for (std::size_t run = 0; run < sorted.size();) {
+    std::size_t end = run + 1;
+    while (end < sorted.size() && (sorted[end] >> kIndexBits) == (sorted[run] >> kIndexBits)) ++end;
+    for (std::size_t i = run + 1; i < end; ++i) {
+      const std::size_t index = sorted[i] & kIndex;
+      const std::string_view key = keyAt(index);
+      for (std::size_t j = run; j < i; ++j) {
+        const std::size_t earlierIndex = sorted[j] & kIndex;
+        const std::string_view earlier = keyAt(earlierIndex);
+        if (!text::canonicallyEqual(earlier, key)) continue;
+        std::string reason = "redit la clé « " + std::string(earlier) + " » (élément n° " +
+                             std::to_string(earlierIndex + 1) + ")";
+        if (earlier != key) reason += " dans une autre forme Unicode";
+        reason += " : c'est le même élément, seul son dernier statut compte";
+        found.push_back(Repeat{index, earlierIndex, std::move(reason)});
+        break;
+      }
+    }
+    run = end;
+  }
+  std::sort(found.begin(), found.end(),
+            [](const Repeat& a, const Repeat& b) { return a.index < b.index; });
+  return found;
+}
+
+}  // namespace tessvik::kit

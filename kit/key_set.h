@@ -1,0 +1,48 @@
+// Finding an item written twice in a badge state file, for the writer and
+// for `tessvik-badges check`.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/flat_array.h"
+#include "text/unicode.h"
+
+namespace tessvik::kit {
+
+// The keys of one file, to find an item written twice, as such or in
+// another Unicode form (canonically equivalent): both are the same item,
+// and the extension keeps the last status. Keys are taken as they come and
+// compared all at once, by sorting their hashes, where a lookup per key
+// would wait on memory a million times. Holds a copy of every key (the size
+// of the keys, and 16 bytes more each). At most 2^31 keys. Not thread-safe.
+class KeySet {
+ public:
+  // Takes `key` (valid UTF-8), the next item's.
+  void add(std::string_view key);
+  // The number of keys taken.
+  std::size_t size() const { return ends_.size(); }
+
+  struct Repeat {
+    std::size_t index;    // of the key that repeats, counting from 0
+    std::size_t earlier;  // of the first key it repeats
+    std::string reason;   // French: "redit la clé « … » (élément n° …) …"
+  };
+  // Every key that repeats one taken before it, in the order taken.
+  std::vector<Repeat> repeats() const;
+  // The key taken `index`th, counting from 0.
+  std::string_view keyAt(std::size_t index) const;
+
+ private:
+  text::PathHasher hasher_;
+  // Large for a large file: in blocks that grow without copying.
+  FlatArray<char> keys_;         // every key, one after the other
+  FlatArray<std::size_t> ends_;  // where each one ends in keys_
+  // Each key's hash (its high 33 bits), then its index (31 bits).
+  FlatArray<std::uint64_t> hashes_;
+};
+
+}  // namespace tessvik::kit
