@@ -12,34 +12,8 @@
 
 namespace tessvik::bench {
 
-TemporaryHome::TemporaryHome() {
-  std::string pattern = (std::filesystem::temp_directory_path() / "tessvik-bench-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-  home_ = pattern;
-  stateDir_ = home_ + "/Library/Application Support/tessvik";
-  std::filesystem::create_directories(stateDir_);
-}
-
-TemporaryHome::~TemporaryHome() {
-  std::error_code ignored;
-  std::filesystem::remove_all(home_, ignored);
-}
-
-void TemporaryHome::write(const std::string& name, const std::string& content) const {
-  std::ofstream out(statePath(name), std::ios::binary | std::ios::trunc);
-  out.write(content.data(), static_cast<std::streamsize>(content.size()));
-  if (!out) throw std::runtime_error("cannot write " + statePath(name));
-}
-
-void TemporaryHome::touch(const std::string& name) {
-  const struct timespec times[2] = {{++clock_, 0}, {clock_, 0}};
-  if (::utimensat(AT_FDCWD, statePath(name).c_str(), times, AT_SYMLINK_NOFOLLOW) != 0) {
-    throw std::runtime_error("cannot touch " + statePath(name));
-  }
-}
-
-ExtensionOnDisk::ExtensionOnDisk(const TemporaryHome& home) : realHome_(users_) {
-  users_.home = home.home();
+ExtensionOnDisk::ExtensionOnDisk(const testing::ScratchHome& home) : realHome_(users_) {
+  users_.home = home.home;
   logger.defaultEnabled = true;
 }
 

@@ -15,6 +15,7 @@
 #include "extension/real_home.h"
 #include "host/fake/fake_host.h"
 #include "host/posix/posix_file_system.h"
+#include "testing/scratch_home.h"
 
 namespace tessvik::bench {
 
@@ -32,35 +33,12 @@ class CountingController final : public FinderSyncController {
   std::size_t pushes = 0;
 };
 
-// A temporary home with an empty state folder, removed with the object.
-class TemporaryHome {
- public:
-  TemporaryHome();
-  ~TemporaryHome();
-  TemporaryHome(const TemporaryHome&) = delete;
-  TemporaryHome& operator=(const TemporaryHome&) = delete;
-
-  const std::string& home() const { return home_; }
-  const std::string& stateDir() const { return stateDir_; }
-  std::string statePath(const std::string& name) const { return stateDir_ + "/" + name; }
-
-  // Writes a state file whole.
-  void write(const std::string& name, const std::string& content) const;
-  // Gives a state file a modification date that no earlier call gave.
-  void touch(const std::string& name);
-
- private:
-  std::string home_;
-  std::string stateDir_;
-  std::int64_t clock_ = 1'700'000'000;
-};
-
 // The extension on the real file system of a temporary home, with the fakes
 // for everything else. Made lazily: start() runs the start sequence (and so
 // the first reload).
 class ExtensionOnDisk {
  public:
-  explicit ExtensionOnDisk(const TemporaryHome& home);
+  explicit ExtensionOnDisk(const testing::ScratchHome& home);
   void start();
   void stop() { extension_.reset(); }
   void tick() { runLoop_.fireTimers(); }

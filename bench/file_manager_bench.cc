@@ -54,7 +54,7 @@ class CountingRefresher final : public ItemRefresher {
 // the fakes for the rest.
 class HostOnDisk {
  public:
-  explicit HostOnDisk(const TemporaryHome& home) : stateFolder_(home.stateDir()) {}
+  explicit HostOnDisk(const testing::ScratchHome& home) : stateFolder_(home.stateDir) {}
   // Folders are resolved at once (answered on the next tick), as a worker
   // would, without a thread.
   void start() {
@@ -84,14 +84,14 @@ class HostOnDisk {
 // A home whose state folder is empty; the million-item file waits beside it
 // and is linked in for each load.
 struct MillionAside {
-  MillionAside() : aside(home.home() + "/million.json") {
+  MillionAside() : aside(home.home + "/million.json") {
     std::ofstream(aside, std::ios::binary) << millionItems().json;
   }
   void linkIn() const {
     std::filesystem::remove(home.statePath("badges.json"));
     std::filesystem::create_hard_link(aside, home.statePath("badges.json"));
   }
-  TemporaryHome home;
+  testing::ScratchHome home;
   std::string aside;
 };
 
@@ -178,8 +178,8 @@ void BM_FileManagerEmblem(benchmark::State& state) {
   constexpr int kRoots = 10;
   constexpr std::size_t kKeys = 1000;
   const Where where = static_cast<Where>(state.range(0));
-  TemporaryHome home;
-  const std::string synced = home.home() + "/Sync";
+  testing::ScratchHome home;
+  const std::string synced = home.home + "/Sync";
   for (int i = 0; i < kRoots; ++i) {
     const std::string root = synced + "/team-" + std::to_string(i);
     std::filesystem::create_directories(root + "/Projects/2024/meetings");
@@ -188,13 +188,13 @@ void BM_FileManagerEmblem(benchmark::State& state) {
       json += (k == 0 ? "\"" : ",\"") + ("Projects/2024/meetings/report-" + std::to_string(k)) +
               ".pdf\":\"synced\"";
     }
-    home.write("badges-" + std::to_string(i) + ".json", json + "}}");
+    home.writeState("badges-" + std::to_string(i) + ".json", json + "}}", 0);
   }
-  std::filesystem::create_directory_symlink(synced, home.home() + "/SyncLink");
-  std::filesystem::create_directories(home.home() + "/Other/team-0/Projects/2024/meetings");
-  const std::string base = home.home() + (where == kInside        ? "/Sync"
-                                          : where == kThroughLink ? "/SyncLink"
-                                                                  : "/Other");
+  std::filesystem::create_directory_symlink(synced, home.home + "/SyncLink");
+  std::filesystem::create_directories(home.home + "/Other/team-0/Projects/2024/meetings");
+  const std::string base = home.home + (where == kInside        ? "/Sync"
+                                        : where == kThroughLink ? "/SyncLink"
+                                                                : "/Other");
   std::vector<std::string> items;
   for (std::size_t k = 0; k < 256; ++k) {
     const int root = where == kOutside ? 0 : static_cast<int>((k * 7) % kRoots);

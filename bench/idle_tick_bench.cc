@@ -35,11 +35,12 @@ double bareListingAndLstats(const std::string& dir, const std::vector<std::strin
 
 void BM_IdleTick(benchmark::State& state) {
   const int files = static_cast<int>(state.range(0));
-  TemporaryHome home;
+  testing::ScratchHome home;
   std::vector<std::string> paths;
   for (int i = 0; i < files; ++i) {
     const std::string name = "badges-" + std::to_string(i) + ".json";
-    home.write(name, generateBadgeFile("/Users/u/Sync/" + std::to_string(i), kEntriesPerFile).json);
+    home.writeState(
+        name, generateBadgeFile("/Users/u/Sync/" + std::to_string(i), kEntriesPerFile).json, 0);
     paths.push_back(home.statePath(name));
   }
   ExtensionOnDisk disk(home);
@@ -47,7 +48,7 @@ void BM_IdleTick(benchmark::State& state) {
   disk.logger.lines.clear();
   Paired paired;
   for (auto _ : state) {
-    const double floor = bareListingAndLstats(home.stateDir(), paths);
+    const double floor = bareListingAndLstats(home.stateDir, paths);
     const Clock::time_point start = Clock::now();
     disk.tick();
     const double subject = secondsSince(start);

@@ -35,11 +35,11 @@ const StatusTable& millionItems() {
   return table;
 }
 
-double kitWriteSeconds(const TemporaryHome& home) {
+double kitWriteSeconds(const testing::ScratchHome& home) {
   const StatusTable& items = millionItems();
   const Clock::time_point start = Clock::now();
   Result<kit::BadgeFileWriter> writer =
-      kit::BadgeFileWriter::begin(home.stateDir(), "badges.json", kRoot);
+      kit::BadgeFileWriter::begin(home.stateDir, "badges.json", kRoot);
   if (!writer) std::abort();
   for (std::size_t i = 0; i < items.size(); ++i) {
     if (!writer.value().add(items.keyAt(i), items.statusAt(i))) std::abort();
@@ -66,7 +66,7 @@ double plainWriteSeconds(const std::string& path, const std::string& bytes, bool
 }
 
 void BM_KitWriteMillion(benchmark::State& state) {
-  TemporaryHome home;
+  testing::ScratchHome home;
   (void)kitWriteSeconds(home);
   std::stringstream written;
   written << std::ifstream(home.statePath("badges.json")).rdbuf();
@@ -90,12 +90,12 @@ BENCHMARK(BM_KitWriteMillion)->UseManualTime()->Unit(benchmark::kMillisecond)->M
 // largest lead of the file's date over the clock when commit() returns
 // (at most one step of the file system's date granularity), and the pace.
 void BM_KitRewriteLead(benchmark::State& state) {
-  TemporaryHome home;
+  testing::ScratchHome home;
   double maxLeadMs = 0;
   for (auto _ : state) {
     for (int i = 0; i < 300; ++i) {
       Result<kit::BadgeFileWriter> writer =
-          kit::BadgeFileWriter::begin(home.stateDir(), "badges.json", kRoot);
+          kit::BadgeFileWriter::begin(home.stateDir, "badges.json", kRoot);
       if (!writer || !writer.value().add(std::to_string(i), "synced")) std::abort();
       Result<FileTime> date = writer.value().commit();
       struct timespec now;

@@ -54,19 +54,20 @@ double freshParseSeconds() {
 // with that file loaded.
 struct LoadedMillion {
   LoadedMillion() : disk(home) {
-    home.write(kName, millionItems().json);
+    home.writeState(kName, millionItems().json, 0);
     disk.start();
     disk.controller.pushes = 0;
     disk.logger.lines.clear();
   }
-  TemporaryHome home;
+  testing::ScratchHome home;
   ExtensionOnDisk disk;
+  long clock = 1'700'000'000;  // the file's next date
 };
 
 // One re-read: the file's date moves, then one tick reads it, measured
 // beside one bare parse of the same bytes.
 void timedReread(LoadedMillion& loaded, BareParse& floor, Paired& paired, benchmark::State& state) {
-  loaded.home.touch(kName);
+  loaded.home.dateState(kName, ++loaded.clock);
   const double floorSeconds = floor.seconds();
   const Clock::time_point start = Clock::now();
   loaded.disk.tick();
@@ -122,8 +123,8 @@ BENCHMARK(BM_RereadOneChanged)->UseManualTime()->Unit(benchmark::kMillisecond)->
 // kept from the last read, are set beside a parser kept warm. That warm
 // parse is reported too (`warm_floor_ms`, `ratio_warm`).
 void BM_FirstLoad(benchmark::State& state) {
-  TemporaryHome home;
-  home.write(kName, millionItems().json);
+  testing::ScratchHome home;
+  home.writeState(kName, millionItems().json, 0);
   BareParse floor;
   Paired paired;
   Paired pairedFresh;
@@ -170,8 +171,8 @@ void BM_MemoryHeld(benchmark::State& state) {
       if (!decoded) std::abort();
       tableBytes = static_cast<double>(decoded.value().files.memoryUsage());
     }
-    TemporaryHome home;
-    home.write(kName, json);
+    testing::ScratchHome home;
+    home.writeState(kName, json, 0);
     ExtensionOnDisk disk(home);
     const double before = static_cast<double>(heapInUse());
     const double residentBefore = static_cast<double>(residentBytes());

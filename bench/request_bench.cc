@@ -51,14 +51,14 @@ std::string decomposed(const std::string& s) {
 void BM_BadgeRequest(benchmark::State& state) {
   const int roots = static_cast<int>(state.range(0));
   const Variant variant = static_cast<Variant>(state.range(1));
-  TemporaryHome home;
+  testing::ScratchHome home;
   for (int i = 0; i < roots; ++i) {
     std::string json = "{\"root\":\"" + rootPath(variant, i) + "\",\"files\":{";
     for (std::size_t k = 0; k < kKeysPerRoot; ++k) {
       json += (k == 0 ? "\"" : ",\"") + relativePath(variant, k) + "\":\"synced\"";
     }
     json += "}}";
-    home.write("badges-" + std::to_string(i) + ".json", json);
+    home.writeState("badges-" + std::to_string(i) + ".json", json, 0);
   }
   // Items spread over every root and many keys, so that no request is the
   // same as the one before.

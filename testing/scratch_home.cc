@@ -23,13 +23,25 @@ ScratchHome::~ScratchHome() {
   std::filesystem::remove_all(home, ignored);
 }
 
+namespace {
+
+bool date(const std::string& path, long seconds) {
+  const timespec times[2] = {{seconds, 7}, {seconds, 7}};
+  return ::utimensat(AT_FDCWD, path.c_str(), times, 0) == 0;
+}
+
+}  // namespace
+
 bool ScratchHome::writeState(const std::string& name, const std::string& bytes,
                              long seconds) const {
   const std::string staging = home + "/staging";
   std::ofstream(staging, std::ios::binary | std::ios::trunc) << bytes;
-  const timespec times[2] = {{seconds, 7}, {seconds, 7}};
-  return (seconds == 0 || ::utimensat(AT_FDCWD, staging.c_str(), times, 0) == 0) &&
-         ::rename(staging.c_str(), (stateDir + "/" + name).c_str()) == 0;
+  return (seconds == 0 || date(staging, seconds)) &&
+         ::rename(staging.c_str(), statePath(name).c_str()) == 0;
+}
+
+bool ScratchHome::dateState(const std::string& name, long seconds) const {
+  return date(statePath(name), seconds);
 }
 
 }  // namespace tessvik::testing

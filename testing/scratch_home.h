@@ -19,6 +19,9 @@ struct ScratchHome {
   // does: written aside, dated `seconds` (unless 0), then renamed into place.
   // False when that failed (the state folder gone, for one).
   bool writeState(const std::string& name, const std::string& bytes, long seconds) const;
+  // Dates `name` in the state folder `seconds`, its content unchanged.
+  bool dateState(const std::string& name, long seconds) const;
+  std::string statePath(const std::string& name) const { return stateDir + "/" + name; }
 
   std::string home;
   std::string stateDir;
