@@ -1,5 +1,6 @@
 #include "kit/badge_file_rules.h"
 
+#include "state/badge_statuses.h"
 #include "text/unicode.h"
 
 namespace tessvik::kit {
@@ -28,12 +29,12 @@ std::optional<std::string> keyProblem(std::string_view key) {
 }
 
 std::optional<std::string> statusProblem(std::string_view status) {
-  for (std::string_view known : kStatuses) {
+  if (status.empty()) return std::nullopt;
+  for (std::string_view known : kBadgeStatuses) {
     if (status == known) return std::nullopt;
   }
-  return "le statut « " + text::toValidUtf8(status) +
-         " » n'est pas une pastille (synced, syncing, conflict, error, ou « » pour "
-         "aucune) : le Finder n'affiche rien";
+  return "le statut « " + text::toValidUtf8(status) + " » n'est pas une pastille (" +
+         badgeStatusList() + ", ou « » pour aucune) : le Finder n'affiche rien";
 }
 
 }  // namespace tessvik::kit

@@ -14,9 +14,6 @@
 
 namespace tessvik::kit {
 
-// The statuses with a badge, and "" for none.
-inline constexpr std::string_view kStatuses[] = {"synced", "syncing", "conflict", "error", ""};
-
 // Why the root `root` holds nothing: it must be an absolute path, with no
 // NUL (a path cannot hold one).
 std::optional<std::string> rootProblem(std::string_view root);
@@ -27,7 +24,8 @@ std::optional<std::string> rootProblem(std::string_view root);
 std::optional<std::string> keyProblem(std::string_view key);
 
 // Why `status` shows no badge although it is not "": anything but the
-// statuses above is handed to the Finder, which knows no such badge.
+// statuses with a badge (state/badge_statuses.h) is handed to the Finder,
+// which knows no such badge.
 std::optional<std::string> statusProblem(std::string_view status);
 
 }  // namespace tessvik::kit

@@ -4,12 +4,14 @@
 #include "kit/badge_file_writer.h"
 
 #include <gtest/gtest.h>
+#include <simdjson.h>
 
 #include <thread>
 
 #include "kit/fake/coarse_file_system.h"
 #include "state/badge_file.h"
 #include "state/badge_file_decoder.h"
+#include "state/badge_statuses.h"
 
 namespace tessvik::kit {
 namespace {
@@ -123,6 +125,28 @@ TEST(BadgeFileWriter, FailureBeforeTheRenameLeavesTheOldFileWhole) {
     EXPECT_EQ(files.entries.size(), 1u) << failing;
     EXPECT_EQ(files.entries.at(kTarget).content, old) << failing;
   }
+}
+
+}  // namespace
+}  // namespace tessvik::kit
+
+namespace tessvik::kit {
+namespace {
+
+// The schema, for clients in other languages, takes its statuses from the
+// same list as the writer.
+TEST(BadgeStateSchema, AcceptsTheStatusesWithABadgeAndTheEmptyOne) {
+  simdjson::dom::parser parser;
+  simdjson::dom::element schema;
+  ASSERT_EQ(parser.load(TESSVIK_SCHEMA_PATH).get(schema), simdjson::SUCCESS);
+  simdjson::dom::array accepted;
+  ASSERT_EQ(schema.at_pointer("/properties/files/additionalProperties/enum").get(accepted),
+            simdjson::SUCCESS);
+  std::vector<std::string_view> statuses;
+  for (simdjson::dom::element status : accepted) statuses.push_back(status.get_string().value());
+  std::vector<std::string_view> expected(kBadgeStatuses.begin(), kBadgeStatuses.end());
+  expected.push_back("");
+  EXPECT_EQ(statuses, expected);
 }
 
 }  // namespace

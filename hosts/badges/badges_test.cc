@@ -15,6 +15,7 @@
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
 #include "kit/badge_file_rules.h"
+#include "state/badge_statuses.h"
 #include "kit/posix_writable_file_system.h"
 #include "testing/scratch_home.h"
 
@@ -113,7 +114,7 @@ TEST_F(BadgesTest, WritersInSeveralProcessesTakeTurnsAndTheExtensionKeepsUp) {
   for (int w = 0; w < kWriters; ++w) {
     if (::fork() == 0) {
       kit::PosixWritableFileSystem files;
-      const std::string line = std::string(kit::kStatuses[w]) + " a\n";
+      const std::string line = std::string(kBadgeStatuses[w]) + " a\n";
       ::_exit(writeBadgeFile(files, {dir_, "badges.json", "/Sync"}, line) ? 0 : 1);
     }
   }

@@ -4,6 +4,7 @@
 #include "extension/badge_state.h"
 #include "host/finder_sync_controller.h"
 #include "host/logger.h"
+#include "state/badge_statuses.h"
 #include "text/unicode.h"
 
 namespace tessvik::badges {
@@ -64,8 +65,8 @@ std::string whatTheFinderShows(std::string_view status) {
       return "le Finder affiche la pastille « " + std::string(badge.label) + " »";
     }
   }
-  return "le Finder n'affiche rien : " + quoted(status) +
-         " n'est pas une pastille (synced, syncing, conflict, error)";
+  return "le Finder n'affiche rien : " + quoted(status) + " n'est pas une pastille (" +
+         badgeStatusList() + ")";
 }
 
 }  // namespace
