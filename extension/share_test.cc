@@ -17,7 +17,7 @@ TEST(ShareUrl, PercentEncodesEveryByteAQueryValueCannotHoldAsIs) {
   }
 }
 
-TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWithItsImageIfTheSystemHasIt) {
+TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemAndTheToolbarItemIsNamed) {
   start();
   const MenuItem share{"Partager avec TessVik\u2026", "share:", "",
                        SymbolImage{"person.crop.circle.badge.plus", std::nullopt, std::nullopt}};
@@ -25,6 +25,8 @@ TEST_F(ExtensionTest, OnlyTheItemsMenuOffersTheShareItemWithItsImageIfTheSystemH
   for (int kind : {1, 2, 3, 4, -1}) EXPECT_EQ(extension().menu(kind), std::nullopt) << kind;
   images_.missing = {"person.crop.circle.badge.plus"};
   EXPECT_EQ(extension().menu(0)->items.at(0).image, std::nullopt);
+  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
+  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
 }
 
 TEST_F(ExtensionTest, ShareOpensOneUrlForTheFirstItemSelectedAndNothingWithoutOne) {
@@ -38,12 +40,6 @@ TEST_F(ExtensionTest, ShareOpensOneUrlForTheFirstItemSelectedAndNothingWithoutOn
   extension().share();
   EXPECT_EQ(workspace_.opened,
             std::vector<std::string>{"tessvik://share?path=/Users/u/Mes%20docs"});
-}
-
-TEST_F(ExtensionTest, TheToolbarItemIsNamedTessVik) {
-  start();
-  EXPECT_EQ(extension().toolbarItemName(), "TessVik");
-  EXPECT_EQ(extension().toolbarItemToolTip(), "TessVik");
 }
 
 }  // namespace
