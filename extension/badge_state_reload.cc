@@ -89,11 +89,11 @@ bool BadgeState::loadIfChanged(const std::string& name, const std::string& path)
                               : held == files_.end()
                                   ? decoder_.decodeInPlace(readBuffer_)
                                   : decoder_.decodeInPlace(readBuffer_, *held->second.statuses);
-  if (read && !decoded) {
-    // The decode may have written keys over the bytes before it met the
-    // fault: decoded again from a copy, whose bytes stay whole, it says where
-    // the fault is. (Read again: the sync client may have replaced the file
-    // meanwhile, and then this is the file to take.)
+  if (read && !decoded && decoder_.placeLost()) {
+    // The decode wrote keys over the bytes before it met the fault: decoded
+    // again from a copy, whose bytes stay whole, it says where the fault is.
+    // (Read again: the sync client may have replaced the file meanwhile, and
+    // then this is the file to take.)
     read = fileSystem_.readFile(path, readBuffer_, BadgeFileDecoder::kPadding);
     decoded = !read ? Result<BadgeFile>(read.error())
                     : decoder_.decode(std::string_view(readBuffer_.data(), readBuffer_.size()));

@@ -29,10 +29,7 @@ std::optional<std::string> keyProblem(std::string_view key) {
 }
 
 std::optional<std::string> statusProblem(std::string_view status) {
-  if (status.empty()) return std::nullopt;
-  for (std::string_view known : kBadgeStatuses) {
-    if (status == known) return std::nullopt;
-  }
+  if (status.empty() || isBadgeStatus(status)) return std::nullopt;
   return "le statut « " + text::toValidUtf8(status) + " » n'est pas une pastille (" +
          badgeStatusList() + ", ou « » pour aucune) : le Finder n'affiche rien";
 }

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "state/status_table_builder.h"
+#include "text/text_place.h"
 
 namespace tessvik {
 namespace {
@@ -74,11 +75,7 @@ Error failure(std::string description) {
 std::string placeIn(std::string_view text, std::size_t offset) {
   const std::string_view before = text.substr(0, offset);
   const std::size_t lineStart = before.rfind('\n') + 1;  // 0 when none
-  std::size_t column = 1;
-  for (std::size_t i = lineStart; i < before.size(); ++i) {
-    // A character counts at its first byte.
-    if ((static_cast<unsigned char>(before[i]) & 0xC0) != 0x80) ++column;
-  }
+  const std::size_t column = text::columnOf(text, lineStart, before.size());
   const std::size_t line =
       1 + static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
   return " (ligne " + std::to_string(line) + ", colonne " + std::to_string(column) + ")";
@@ -456,6 +453,7 @@ Result<BadgeFile> BadgeFileDecoder::decode(std::string_view bytes, const StatusT
 
 Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes,
                                                   const StatusTable* previous) {
+  placeLost_ = false;
   if (bytes.capacity() - bytes.size() < simdjson::SIMDJSON_PADDING) {
     return decodeCopy(std::string_view(bytes.data(), bytes.size()), previous);
   }
@@ -464,6 +462,7 @@ Result<BadgeFile> BadgeFileDecoder::decodeInPlace(FlatArray<char>& bytes,
 
 Result<BadgeFile> BadgeFileDecoder::decodeCopy(std::string_view bytes,
                                                const StatusTable* previous) {
+  placeLost_ = false;
   FlatArray<char>& padded = working_->padded;
   try {
     padded.reserve(bytes.size() + simdjson::SIMDJSON_PADDING);
@@ -489,6 +488,8 @@ Result<BadgeFile> BadgeFileDecoder::decodePadded(FlatArray<char>& bytes,
   const auto placed = [&](std::string description, const char* at) {
     if (at != nullptr && (copy || !wroteOver)) {
       description += placeIn(*whole, static_cast<std::size_t>(at - bytes.data()));
+    } else {
+      placeLost_ = at != nullptr;
     }
     return failure(std::move(description));
   };

@@ -64,6 +64,11 @@ class BadgeFileDecoder {
   Result<BadgeFile> decode(std::string_view bytes);
   Result<BadgeFile> decode(std::string_view bytes, const StatusTable& previous);
 
+  // Whether the last decode failed where it could not say, the keys before
+  // the fault having been written over the bytes: decode a copy of them to
+  // know.
+  bool placeLost() const { return placeLost_; }
+
   // Takes a table that is no longer needed: the next decode builds its table
   // in that memory.
   void recycle(StatusTable&& table) { spare_ = std::move(table); }
@@ -83,6 +88,7 @@ class BadgeFileDecoder {
   struct Working;  // the parser, and a padded copy of a file when needed
   std::unique_ptr<Working> working_;
   StatusTable spare_;
+  bool placeLost_ = false;
 };
 
 }  // namespace tessvik

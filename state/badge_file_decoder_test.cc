@@ -29,6 +29,9 @@ TEST(BadgeFileDecoder, SaysInFrenchWhatIsWrongAndWhere) {
       {R"({"root":"/S","files":{"a":"synced","b":1e400}})",
        "la valeur de « b » dans « files » n'est pas une chaîne (ligne 1, colonne 40)"},
       {R"({"root":"/S","files":{},"n":[1,01]})", "un nombre est mal formé (ligne 1, colonne 32)"},
+      // A byte-order mark is no character.
+      {"\xEF\xBB\xBF{\"root\":\"/S\",\"files\":{},\"n\":[1,01]}",
+       "un nombre est mal formé (ligne 1, colonne 32)"},
       {"{\"root\":\"/S\",\n\"é\":1,\"files\":{},\"t\":tru}",
        "une valeur true, false ou null est mal écrite (ligne 2, colonne 22)"},
       {R"({"root":"/S\x","files":{}})", "une chaîne est mal formée (ligne 1, colonne 15)"},

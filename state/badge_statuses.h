@@ -17,6 +17,14 @@ namespace tessvik {
 inline constexpr std::array<std::string_view, 4> kBadgeStatuses{"synced", "syncing", "conflict",
                                                                 "error"};
 
+// Whether `status` shows a badge.
+inline bool isBadgeStatus(std::string_view status) {
+  for (std::string_view badge : kBadgeStatuses) {
+    if (status == badge) return true;
+  }
+  return false;
+}
+
 // The statuses for a message: "synced, syncing, conflict, error".
 inline std::string badgeStatusList() {
   std::string list;

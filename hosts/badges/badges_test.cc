@@ -15,8 +15,8 @@
 #include "hosts/badges/explain.h"
 #include "hosts/badges/write_command.h"
 #include "kit/badge_file_rules.h"
-#include "state/badge_statuses.h"
 #include "kit/posix_writable_file_system.h"
+#include "state/badge_statuses.h"
 #include "testing/scratch_home.h"
 
 namespace tessvik::badges {

@@ -51,13 +51,6 @@ std::optional<std::string_view> strayKeyFor(const StatusTable& statuses,
   return std::nullopt;
 }
 
-bool isBadge(std::string_view status) {
-  for (const BadgeDefinition& badge : kBadgeCatalogue) {
-    if (badge.identifier == status) return true;
-  }
-  return false;
-}
-
 std::string whatTheFinderShows(std::string_view status) {
   if (status.empty()) return "le Finder n'affiche aucune pastille (statut vide)";
   for (const BadgeDefinition& badge : kBadgeCatalogue) {
@@ -94,14 +87,15 @@ Explanation explainItem(FileSystem& files, const std::string& stateDir, const st
   std::optional<std::string_view> status = match->statuses->find(match->relativePath);
   if (status) {
     lines.push_back("statut : " + quoted(*status));
-    explanation.shows = isBadge(*status);
+    explanation.shows = isBadgeStatus(*status);
     lines.push_back(whatTheFinderShows(*status));
     if (match->relativePath.empty()) {
-      // The root's own item is pushed when its file is loaded; a request for
-      // the root itself is never answered.
+      // The root's own item is pushed when its file is loaded; the Finder's
+      // request for the root itself is never answered (the Linux file
+      // managers ask for it and show it).
       lines.push_back(
           "c'est la racine elle-même : l'extension envoie son statut au Finder au "
-          "chargement du fichier, et ne répond jamais à une demande pour elle");
+          "chargement du fichier, et ne répond pas aux demandes du Finder pour elle");
     }
   } else if (match->relativePath.empty()) {
     lines.push_back("aucune pastille : c'est la racine elle-même, et la clé « » n'est pas listée");

@@ -1,4 +1,5 @@
 #include "hosts/badges/written_layout.h"
+#include "text/text_place.h"
 
 #include <simdjson.h>
 
@@ -105,12 +106,8 @@ Place Places::of(std::size_t offset) const {
   offset = std::min(offset, bytes_.size());
   const auto next = std::upper_bound(lineStarts_.begin(), lineStarts_.end(), offset);
   const std::size_t start = *(next - 1);
-  Place place{static_cast<std::size_t>(next - lineStarts_.begin()), 1};
-  for (std::size_t i = start; i < offset; ++i) {
-    // Count a character at its first byte.
-    if ((static_cast<unsigned char>(bytes_[i]) & 0xC0) != 0x80) ++place.column;
-  }
-  return place;
+  return Place{static_cast<std::size_t>(next - lineStarts_.begin()),
+               text::columnOf(bytes_, start, offset)};
 }
 
 WrittenLayout readLayout(std::string_view bytes) {
