@@ -38,6 +38,12 @@ void appendJsonQuoted(std::string& out, std::string_view s) {
     std::memcpy(&word, s.data() + i, 8);
     if (anyNeedsEscape(word)) break;
   }
+  // The last bytes, as the last eight, which may overlap those seen.
+  if (i < s.size() && i + 8 > s.size() && s.size() >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, s.data() + s.size() - 8, 8);
+    if (!anyNeedsEscape(word)) i = s.size();
+  }
   for (; i < s.size(); ++i) {
     const auto c = static_cast<unsigned char>(s[i]);
     if (!kNeedsEscape[c]) continue;

@@ -88,8 +88,8 @@ class BadgeFileWriter {
   // when the item could never show: its path has a "/" at either end, an
   // empty, "." or ".." component, or a NUL; its status is another text.
   // Fails when the write to disk fails, after which only the destructor is
-  // of use. Items are written in the order given. Keeps a copy of every
-  // path, for commit() to find an item added twice.
+  // of use. Items are written in the order given. Keeps a hash of every
+  // path (8 bytes), for commit() to find an item added twice.
   Result<void> add(std::string_view relativePath, std::string_view status);
 
   // The number of items added.

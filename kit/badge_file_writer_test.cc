@@ -54,6 +54,12 @@ TEST(BadgeFileWriter, WritesWhatTheExtensionDecodesBackExactlyAndRefusesWhatItCa
   // What it refuses: each rule is the corpus's (kit/badge_file_rules_corpus.json),
   // through tessvik-badges write; here, what that cannot bring.
   EXPECT_FALSE(write(files, {{"\xff", "synced"}}));
+  // An item twice, here in two Unicode forms: found from the file read back.
+  Result<FileTime> twice = write(files, {{"a", ""}, {"caf\u00e9", "synced"}, {"cafe\u0301", ""}});
+  ASSERT_FALSE(twice);
+  EXPECT_EQ(twice.error().description,
+            "l'élément « cafe\u0301 » (n° 3) redit la clé « caf\u00e9 » (élément n° 2) dans une "
+            "autre forme Unicode : c'est le même élément, seul son dernier statut compte");
   EXPECT_FALSE(BadgeFileWriter::begin(files, kFolder, "Badges.json", "/r"));
 }
 

@@ -18,20 +18,65 @@ void KeySet::add(std::string_view key) {
   ends_.push_back(keys_.size());
 }
 
-std::vector<KeySet::Repeat> KeySet::repeats() const {
-  // Sorted in two steps that each stay in the cache: spread into 4096
-  // buckets by the hash's top bits, then each bucket sorted on its own.
+namespace {
+
+// `hashes` sorted in two steps that each stay in the cache: spread into 4096
+// buckets by the top bits, then each bucket sorted on its own.
+FlatArray<std::uint64_t> sortedCopy(const FlatArray<std::uint64_t>& hashes) {
+  constexpr int kBucketBits = 12;
+  std::vector<std::size_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
+  for (std::uint64_t h : hashes) ++starts[(h >> (64 - kBucketBits)) + 1];
+  for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
+  FlatArray<std::uint64_t> sorted;
+  sorted.resizeForOverwrite(hashes.size());
+  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
+  for (std::uint64_t h : hashes) sorted[next[h >> (64 - kBucketBits)]++] = h;
+  for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
+    std::sort(sorted.data() + starts[b], sorted.data() + starts[b + 1]);
+  }
+  return sorted;
+}
+
+}  // namespace
+
+bool KeyHashes::anyShared() {
+  // Spread into 4096 buckets by the top bits, as sortedCopy() does; then
+  // each bucket, which stays in the cache, through a small table of its own
+  // (open addressing on the next bits, 0 for a free slot): no sorting.
   constexpr int kBucketBits = 12;
   std::vector<std::size_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
   for (std::uint64_t h : hashes_) ++starts[(h >> (64 - kBucketBits)) + 1];
   for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  FlatArray<std::uint64_t> sorted;
-  sorted.resizeForOverwrite(hashes_.size());
+  FlatArray<std::uint64_t> spread;
+  spread.resizeForOverwrite(hashes_.size());
   std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-  for (std::uint64_t h : hashes_) sorted[next[h >> (64 - kBucketBits)]++] = h;
+  for (std::uint64_t h : hashes_) spread[next[h >> (64 - kBucketBits)]++] = h;
+  hashes_ = FlatArray<std::uint64_t>();
+  std::vector<std::uint64_t> table;
   for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
-    std::sort(sorted.data() + starts[b], sorted.data() + starts[b + 1]);
+    std::size_t size = 16;
+    while (size < 2 * (starts[b + 1] - starts[b])) size *= 2;
+    table.assign(size, 0);
+    bool zero = false;
+    for (std::size_t i = starts[b]; i < starts[b + 1]; ++i) {
+      const std::uint64_t h = spread[i];
+      if (h == 0) {
+        if (zero) return true;
+        zero = true;
+        continue;
+      }
+      std::size_t slot = (h >> 20) & (size - 1);
+      for (; table[slot] != 0; slot = (slot + 1) & (size - 1)) {
+        if (table[slot] == h) return true;
+      }
+      table[slot] = h;
+    }
   }
+  return false;
+}
+
+std::vector<KeySet::Repeat> KeySet::repeats() const {
+  const FlatArray<std::uint64_t> sorted = sortedCopy(hashes_);
   constexpr std::uint64_t kIndex = (std::uint64_t{1} << kIndexBits) - 1;
   std::vector<Repeat> found;
   // Among keys of one hash, in the order taken, each against those before

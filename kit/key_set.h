@@ -45,4 +45,21 @@ class KeySet {
   FlatArray<std::uint64_t> hashes_;
 };
 
+// Only the hash of each key (8 bytes a key, nothing allocated per key), for
+// a writer that can read its keys back: whether no two keys of a file may be
+// the same item. Two equal hashes are a repeat, or, once in billions of
+// files of a million keys, two keys that merely hash alike; only then need
+// the keys themselves be compared, through a KeySet. Not thread-safe.
+class KeyHashes {
+ public:
+  // Takes `key` (valid UTF-8), the next item's.
+  void add(std::string_view key) { hashes_.push_back(hasher_.hash(key)); }
+  // Whether two keys taken hash alike. Call once: the hashes are spent.
+  bool anyShared();
+
+ private:
+  text::PathHasher hasher_;
+  FlatArray<std::uint64_t> hashes_;  // in the order taken
+};
+
 }  // namespace tessvik::kit

@@ -63,6 +63,20 @@ class PosixWritableFile final : public WritableFile {
     return {};
   }
 
+  Result<std::string> readBack() override {
+    std::string bytes;
+    char chunk[1 << 16];
+    for (;;) {
+      const ssize_t n = ::pread(fd_, chunk, sizeof chunk, static_cast<off_t>(bytes.size()));
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        return errorFromErrno(errno, "read", path_);
+      }
+      if (n == 0) return bytes;
+      bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+  }
+
   Result<void> close() override {
     const int fd = fd_;
     fd_ = -1;
@@ -89,7 +103,7 @@ class PosixFileLock final : public FileLock {
 }  // namespace
 
 Result<std::unique_ptr<WritableFile>> PosixWritableFileSystem::createNew(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
   if (fd < 0) return errorFromErrno(errno, "open", path);
   return std::unique_ptr<WritableFile>(std::make_unique<PosixWritableFile>(fd, path));
 }

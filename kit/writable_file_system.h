@@ -30,6 +30,10 @@ class WritableFile {
   virtual Result<void> setModificationTime(FileTime time) = 0;
   // Closes the file, reporting what a close reports (a deferred write error).
   virtual Result<void> close() = 0;
+  // Everything written to the file so far, read back from it (before
+  // close()). A writer that keeps only a hash of what it wrote reads it back
+  // in the rare case where two hashes are equal.
+  virtual Result<std::string> readBack() = 0;
 };
 
 // An exclusive lock, held until it is destroyed.

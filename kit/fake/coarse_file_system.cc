@@ -28,6 +28,10 @@ class CoarseFile final : public WritableFile {
     return {};
   }
   Result<void> close() override { return files_.fault("close", path_); }
+  Result<std::string> readBack() override {
+    std::lock_guard<std::mutex> guard(files_.mutex_);
+    return entry().content;
+  }
 
  private:
   CoarseFileSystem::Entry& entry() { return files_.entries.at(path_); }
