@@ -53,7 +53,6 @@ class HeldItems {
   // The key of the item at `path`: its standardised path in NFC.
   static std::string keyOf(std::string_view path);
 
-  bool empty() const { return items_.empty(); }
   // The item `key` is held once more under the spelling `path`.
   void hold(std::string key, const std::string& path);
   // One hold of `path` for `key` is let go; the item goes with its last one.

@@ -13,7 +13,6 @@ namespace tessvik {
 // Thread-safety: main loop only. Nothing here throws but std::bad_alloc.
 class LinkAliases {
  public:
-  bool empty() const { return aliases_.empty(); }
   bool contains(const std::string& path) const { return aliases_.contains(path); }
   // The key of the item `path` names, or null when it names none.
   const std::string* keyFor(const std::string& path) const {

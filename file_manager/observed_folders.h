@@ -32,8 +32,9 @@ class ObservedFolders {
   // when `folder` is not observed. Forgotten when the set is replaced.
   bool setReal(std::string_view folder, std::string_view real);
   // `path` (absolute) as an observed folder names it when it lies in that
-  // folder's real folder (built in `scratch`, in NFC); otherwise `path`
-  // itself. Costs nothing while no folder has a real folder of its own.
+  // folder's real folder (built in `scratch`, the folder's part in NFC);
+  // otherwise `path` itself. Costs nothing while no folder has a real
+  // folder of its own.
   std::string_view fromReal(std::string_view path, std::string& scratch) const;
 
  private:

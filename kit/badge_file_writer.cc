@@ -215,9 +215,14 @@ Result<void> BadgeFileWriter::add(std::string_view relativePath, std::string_vie
   const auto refused = [&](const std::string& why) {
     return inputError("l'élément « " + text::toValidUtf8(relativePath) + " » " + why);
   };
-  std::optional<std::string> problem = keyProblem(relativePath);
-  if (!problem) problem = statusProblem(status);
-  if (problem) return refused("ne s'afficherait jamais : " + *problem);
+  if (std::optional<std::string> problem = keyProblem(relativePath)) {
+    // The rules' reasons about a key follow « la clé ».
+    return inputError("la clé « " + text::toValidUtf8(relativePath) +
+                      " » n'aura jamais de pastille : " + *problem);
+  }
+  if (std::optional<std::string> problem = statusProblem(status)) {
+    return refused("ne s'afficherait jamais : " + *problem);
+  }
   open_->keys.add(relativePath);
   std::string& out = open_->buffer;
   // One item per line: a diff, or an error's line number, then points at it.

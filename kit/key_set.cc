@@ -95,7 +95,7 @@ std::vector<KeySet::Repeat> KeySet::repeats() const {
                              std::to_string(earlierIndex + 1) + ")";
         if (earlier != key) reason += " dans une autre forme Unicode";
         reason += " : c'est le même élément, seul son dernier statut compte";
-        found.push_back(Repeat{index, earlierIndex, std::move(reason)});
+        found.push_back(Repeat{index, std::move(reason)});
         break;
       }
     }

@@ -23,12 +23,9 @@ class KeySet {
  public:
   // Takes `key` (valid UTF-8), the next item's.
   void add(std::string_view key);
-  // The number of keys taken.
-  std::size_t size() const { return ends_.size(); }
 
   struct Repeat {
     std::size_t index;    // of the key that repeats, counting from 0
-    std::size_t earlier;  // of the first key it repeats
     std::string reason;   // French: "redit la clé « … » (élément n° …) …"
   };
   // Every key that repeats one taken before it, in the order taken.
