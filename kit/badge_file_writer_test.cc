@@ -91,16 +91,16 @@ TEST(BadgeFileWriter, RewriteWithinTheDateGranularityMovesTheDateAndWaitsForTheC
 // no reader has seen.
 TEST(BadgeFileWriter, WritersOfOneFileTakeTurnsSoThatEveryRenameMovesTheDate) {
   CoarseFileSystem files(1'000'000'000);
-  {
-    std::vector<std::jthread> writers;
-    for (int w = 0; w < 4; ++w) {
-      writers.emplace_back([&, w] {
-        for (int i = 0; i < 25; ++i) {
-          EXPECT_TRUE(write(files, {{std::to_string(w) + "-" + std::to_string(i), "synced"}}));
-        }
-      });
-    }
+  // (std::thread: the libc++ of the Mac's toolchains has no std::jthread.)
+  std::vector<std::thread> writers;
+  for (int w = 0; w < 4; ++w) {
+    writers.emplace_back([&, w] {
+      for (int i = 0; i < 25; ++i) {
+        EXPECT_TRUE(write(files, {{std::to_string(w) + "-" + std::to_string(i), "synced"}}));
+      }
+    });
   }
+  for (std::thread& writer : writers) writer.join();
   ASSERT_EQ(files.renamed.size(), 100u);
   for (std::size_t i = 1; i < files.renamed.size(); ++i) {
     EXPECT_GT(files.renamed[i].second.modified, files.renamed[i - 1].second.modified) << i;
