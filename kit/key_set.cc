@@ -20,37 +20,45 @@ void KeySet::add(std::string_view key) {
 
 namespace {
 
-// `hashes` sorted in two steps that each stay in the cache: spread into 4096
-// buckets by the top bits, then each bucket sorted on its own.
-FlatArray<std::uint64_t> sortedCopy(const FlatArray<std::uint64_t>& hashes) {
+// Hashes spread into 4096 buckets by their top bits, each bucket small
+// enough to stay in the cache: bucket b is spread[starts[b], starts[b + 1]).
+struct Buckets {
+  FlatArray<std::uint64_t> spread;
+  std::vector<std::size_t> starts;
+};
+
+Buckets spreadByTopBits(const FlatArray<std::uint64_t>& hashes) {
   constexpr int kBucketBits = 12;
-  std::vector<std::size_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
+  Buckets buckets;
+  std::vector<std::size_t>& starts = buckets.starts;
+  starts.assign((std::size_t{1} << kBucketBits) + 1, 0);
   for (std::uint64_t h : hashes) ++starts[(h >> (64 - kBucketBits)) + 1];
   for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  FlatArray<std::uint64_t> sorted;
-  sorted.resizeForOverwrite(hashes.size());
+  buckets.spread.resizeForOverwrite(hashes.size());
   std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-  for (std::uint64_t h : hashes) sorted[next[h >> (64 - kBucketBits)]++] = h;
-  for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
-    std::sort(sorted.data() + starts[b], sorted.data() + starts[b + 1]);
+  for (std::uint64_t h : hashes) buckets.spread[next[h >> (64 - kBucketBits)]++] = h;
+  return buckets;
+}
+
+// `hashes` sorted: spread into buckets, then each bucket sorted on its own.
+FlatArray<std::uint64_t> sortedCopy(const FlatArray<std::uint64_t>& hashes) {
+  Buckets buckets = spreadByTopBits(hashes);
+  for (std::size_t b = 0; b + 1 < buckets.starts.size(); ++b) {
+    std::sort(buckets.spread.data() + buckets.starts[b],
+              buckets.spread.data() + buckets.starts[b + 1]);
   }
-  return sorted;
+  return std::move(buckets.spread);
 }
 
 }  // namespace
 
 bool KeyHashes::anyShared() {
-  // Spread into 4096 buckets by the top bits, as sortedCopy() does; then
-  // each bucket, which stays in the cache, through a small table of its own
-  // (open addressing on the next bits, 0 for a free slot): no sorting.
-  constexpr int kBucketBits = 12;
-  std::vector<std::size_t> starts((std::size_t{1} << kBucketBits) + 1, 0);
-  for (std::uint64_t h : hashes_) ++starts[(h >> (64 - kBucketBits)) + 1];
-  for (std::size_t b = 1; b < starts.size(); ++b) starts[b] += starts[b - 1];
-  FlatArray<std::uint64_t> spread;
-  spread.resizeForOverwrite(hashes_.size());
-  std::vector<std::size_t> next(starts.begin(), starts.end() - 1);
-  for (std::uint64_t h : hashes_) spread[next[h >> (64 - kBucketBits)]++] = h;
+  // Spread into buckets as sortedCopy() does; then each bucket, which stays
+  // in the cache, through a small table of its own (open addressing on the
+  // next bits, 0 for a free slot): no sorting.
+  const Buckets buckets = spreadByTopBits(hashes_);
+  const FlatArray<std::uint64_t>& spread = buckets.spread;
+  const std::vector<std::size_t>& starts = buckets.starts;
   hashes_ = FlatArray<std::uint64_t>();
   std::vector<std::uint64_t> table;
   for (std::size_t b = 0; b + 1 < starts.size(); ++b) {
