@@ -12,7 +12,8 @@ order (README, "Layout"), or from one program's folder into another's:
   extension/                 on state/, host/ and below
   file_manager/              on extension/ and below
   kit/                       beside the core, on base/, text/, state/
-  programs                   hosts/<program>/, bench/, fuzz/: on any layer,
+  programs                   hosts/<program>/, bridges/<program>/,
+                             bench/, fuzz/: on any layer,
                              and on what every program shares (hosts/*.h,
                              and testing/, the test support of programs),
                              never on another program's folder
@@ -46,7 +47,7 @@ CORE = {
 }
 # Folders whose every subfolder (or, for the others, the folder itself) is a
 # program of its own.
-PROGRAM_FOLDERS = {"hosts"}
+PROGRAM_FOLDERS = {"hosts", "bridges"}
 OTHER_PROGRAMS = {"bench", "fuzz"}
 # What every program may use: the test support of programs (driving a
 # program, scratch folders on the real file system).
