@@ -181,10 +181,15 @@ void Bridge::write(Folder& folder, const FolderPicture& picture) {
   }
   Result<FileTime> committed = writer ? writer.value().commit() : Result<FileTime>(writer.error());
   if (!committed) {
-    log_.log(LogLevel::kError, "badges du dossier %{public}s non écrits : %{public}s",
-             {folder.config.id, committed.error().description});
+    // Tried again at the next write's time; said once.
+    if (committed.error().description != folder.writeFailure)
+      log_.log(LogLevel::kError, "badges du dossier %{public}s non écrits : %{public}s",
+               {folder.config.id, committed.error().description});
+    folder.writeFailure = committed.error().description;
+    folder.dirty.picture = true;
     return;
   }
+  folder.writeFailure.clear();
   folder.written = picture.hash();
   if (skipped > 0)
     log_.log(LogLevel::kError,

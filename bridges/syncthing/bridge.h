@@ -76,6 +76,7 @@ class Bridge {
     Dirty dirty{true, true, true};
     std::chrono::steady_clock::time_point nextWrite{};
     std::optional<std::uint64_t> written;  // the hash of the picture on disk
+    std::string writeFailure;              // the last write's, until one works
   };
 
   Result<void> connect();
