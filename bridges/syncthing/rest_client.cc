@@ -98,7 +98,11 @@ RestClient::RestClient(Endpoint endpoint, const std::atomic<bool>& stop)
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   // The API key must never follow a redirect to another host.
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+#if LIBCURL_VERSION_NUM >= 0x075500  // 7.85: the older option is deprecated
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+#else
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   if (!endpoint_.unixSocket.empty())
     curl_easy_setopt(curl, CURLOPT_UNIX_SOCKET_PATH, endpoint_.unixSocket.c_str());
