@@ -288,7 +288,7 @@ bool Bridge::failed(const Error& error) {
   connected_ = false;
   if (error.code == ECANCELED) return false;
   auto now = Clock::now();
-  if (error.code == ECONNREFUSED) {
+  if (error.code == ECONNREFUSED || error.code == ECONNRESET) {
     if (!unreachableSince_) unreachableSince_ = now;
     if (now - *unreachableSince_ >= settings_.unreachableGrace && filesOnDisk_) {
       filesOnDisk_ = false;
@@ -336,7 +336,8 @@ void Bridge::run(const std::atomic<bool>& stop) {
     }
     for (auto waited = seconds(0); waited < backOff && !stop; ++waited)
       std::this_thread::sleep_for(seconds(1));
-    backOff = std::min(backOff * 2, seconds(30));
+    // Short enough that files of a Syncthing gone go soon after the grace.
+    backOff = std::min(backOff * 2, seconds(5));
   }
   removeAllFiles();
   log_.log(LogLevel::kDefault, "pont arrêté : badges retirés", {});

@@ -55,7 +55,7 @@ class Bridge {
   bool turn();
 
   // Turns until `stop`, waiting after a failed turn (1 s, doubled each
-  // time, at most 30 s); then removes every file it wrote.
+  // time, at most 5 s); then removes every file it wrote.
   void run(const std::atomic<bool>& stop);
 
   // Removes every "badges-syncthing-*.json" in the state folder, and the

@@ -30,6 +30,10 @@ int errnoOf(CURLcode code) {
     case CURLE_COULDNT_CONNECT:
     case CURLE_COULDNT_RESOLVE_HOST:
       return ECONNREFUSED;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+      return ECONNRESET;
     case CURLE_OPERATION_TIMEDOUT:
       return ETIMEDOUT;
     case CURLE_ABORTED_BY_CALLBACK:
@@ -116,7 +120,8 @@ RestClient::RestClient(Endpoint endpoint, const std::atomic<bool>& stop)
 RestClient::~RestClient() = default;
 
 Result<std::string> RestClient::get(std::string_view pathAndQuery, std::chrono::seconds timeout) {
-  std::string request = "GET " + std::string(pathAndQuery);
+  // Named without its query: the events' one is long, and says little.
+  std::string request = "GET " + std::string(pathAndQuery.substr(0, pathAndQuery.find('?')));
   auto failure = [&](int code, std::string_view why) {
     Error error;
     error.code = code;
