@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "kit/badge_file_writer.h"
 
@@ -40,6 +41,17 @@ Result<std::vector<std::string>> pages(
     for (std::string& item : items.value()) all.push_back(std::move(item));
     if (count < kPerPage) return all;
   }
+}
+
+// The names in `folder`; none when it cannot be listed. Never throws, as
+// a range-for over a directory_iterator may.
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error))
+    names.push_back(it->path().filename().string());
+  return names;
 }
 
 }  // namespace
@@ -92,12 +104,12 @@ Result<void> Bridge::connect() {
   if (Result<void> loaded = loadFolders(); !loaded) return loaded;
   // Files of folders that are gone, left by a bridge that did not stop.
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(settings_.stateFolder, ignored)) {
-    std::string name = entry.path().filename().string();
+  for (const std::string& name : namesIn(settings_.stateFolder)) {
     if (!name.starts_with(kFilePrefix) || !name.ends_with(".json")) continue;
     bool ours = false;
     for (const auto& [id, folder] : folders_) ours = ours || badgeFileName(id) == name;
-    if (!ours) std::filesystem::remove(entry.path(), ignored);
+    if (!ours)
+      std::filesystem::remove(std::filesystem::path(settings_.stateFolder) / name, ignored);
   }
   connected_ = true;
   filesOnDisk_ = true;
@@ -207,14 +219,14 @@ void Bridge::removeFile(const std::string& folderId) {
 
 void Bridge::removeAllFiles() {
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(settings_.stateFolder, ignored)) {
-    std::string name = entry.path().filename().string();
+  for (const std::string& entry : namesIn(settings_.stateFolder)) {
     // The writer's lock files too (".badges-syncthing-….json.lock"): this
     // bridge is the only writer of its files.
-    if (name.starts_with(".")) name.erase(0, 1);
-    if (name.ends_with(".lock")) name.erase(name.size() - 5);
+    std::string_view name = entry;
+    if (name.starts_with(".")) name.remove_prefix(1);
+    if (name.ends_with(".lock")) name.remove_suffix(5);
     if (name.starts_with(kFilePrefix) && name.ends_with(".json"))
-      std::filesystem::remove(entry.path(), ignored);
+      std::filesystem::remove(std::filesystem::path(settings_.stateFolder) / entry, ignored);
   }
   for (auto& [id, folder] : folders_) folder.written.reset();
 }
