@@ -29,17 +29,19 @@ struct RecordedFolder {
   std::string need = R"({"progress":[],"queued":[],"rest":[)";
   RecordedFolder() {
     for (int d = 0; d < kFiles / 1000; ++d) {
-      browse +=
-          (d ? "," : "") + std::string(R"({"name":"dossier )") + std::to_string(d) +
-          R"(","type":"FILE_INFO_TYPE_DIRECTORY","modTime":"2026-12-09T10:00:00Z","children":[)";
+      std::string folderName = "dossier " + std::to_string(d);
+      browse.append(d ? "," : "").append(R"({"name":")").append(folderName);
+      browse.append(R"(","type":"FILE_INFO_TYPE_DIRECTORY","modTime":"2026-12-09T10:00:00Z",)");
+      browse.append(R"("children":[)");
       for (int f = 0; f < 1000; ++f) {
         std::string name = "photo de vacances " + std::to_string(f) + ".jpg";
-        browse +=
-            (f ? "," : "") + std::string(R"({"name":")") + name +
-            R"(","type":"FILE_INFO_TYPE_FILE","size":123456,"modTime":"2026-12-09T10:00:00Z"})";
-        if (f % 10 == 0)
-          need += std::string(need.back() == '[' ? "" : ",") + R"({"name":"dossier )" +
-                  std::to_string(d) + "/" + name + R"("})";
+        browse.append(f ? "," : "").append(R"({"name":")").append(name);
+        browse.append(R"(","type":"FILE_INFO_TYPE_FILE","size":123456,)");
+        browse.append(R"("modTime":"2026-12-09T10:00:00Z"})");
+        if (f % 10 == 0) {
+          need.append(need.back() == '[' ? "" : ",").append(R"({"name":")");
+          need.append(folderName).append("/").append(name).append(R"("})");
+        }
       }
       browse += "]}";
     }

@@ -43,8 +43,9 @@ std::string unescapeXml(std::string_view text) {
 
 // The text of the first <tag>…</tag> in `element`.
 std::optional<std::string> childText(std::string_view element, std::string_view tag) {
-  std::string open = "<" + std::string(tag) + ">";
-  std::string close = "</" + std::string(tag) + ">";
+  std::string open = "<", close = "</";
+  open.append(tag).append(">");
+  close.append(tag).append(">");
   std::size_t start = element.find(open);
   if (start == std::string_view::npos) return std::nullopt;
   start += open.size();
