@@ -105,10 +105,12 @@ class TwoDevices(unittest.TestCase):
         home = os.path.join(cls.root, "finder-home")
         cls.state = os.path.join(home, "Library", "Application Support", "tessvik")
         os.makedirs(cls.state)
-        cls.bridge = subprocess.Popen([BRIDGE, "--address", f"http://127.0.0.1:{cls.a.gui}", "--api-key",
-                                       cls.a.key, "--state-folder", cls.state])
+        cls.bridge = cls.enterClassContext(subprocess.Popen(
+            [BRIDGE, "--address", f"http://127.0.0.1:{cls.a.gui}", "--api-key", cls.a.key, "--state-folder",
+             cls.state]))
         cls.addClassCleanup(cls.bridge.kill)
-        finder = subprocess.Popen([FINDER, "--home", home], stdout=subprocess.PIPE, text=True)
+        finder = cls.enterClassContext(
+            subprocess.Popen([FINDER, "--home", home], stdout=subprocess.PIPE, text=True))
         cls.addClassCleanup(finder.kill)
         cls.badges = []  # (path, identifier), in the Finder's order
         threading.Thread(target=lambda: cls.badges.extend(
