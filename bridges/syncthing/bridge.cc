@@ -34,6 +34,9 @@ Result<std::vector<std::string>> pages(
     Result<std::vector<std::string>> items = decode(body.value());
     if (!items) return items.error();
     std::size_t count = items.value().size();
+    // A full page that starts as the last one did: something between us
+    // and Syncthing ignores paging; what came is all there is.
+    if (page > 1 && count > 0 && items.value().front() == all[all.size() - kPerPage]) return all;
     for (std::string& item : items.value()) all.push_back(std::move(item));
     if (count < kPerPage) return all;
   }
