@@ -72,7 +72,7 @@ class Syncthing:
         request = urllib.request.Request(f"http://127.0.0.1:{self.gui}{path}", method=method,
                                          headers={"X-API-Key": self.key})
         try:
-            with urllib.request.urlopen(request, timeout=60) as response:
+            with urllib.request.urlopen(request, timeout=30) as response:
                 return json.loads(response.read() or "true")
         except OSError:
             if not quiet:
@@ -167,4 +167,4 @@ class TwoDevices(unittest.TestCase):
 if __name__ == "__main__":
     if not shutil.which("syncthing"):
         sys.exit(77)
-    unittest.main()
+    unittest.main(failfast=True)  # each step starts from where the last left the two sides
