@@ -5,6 +5,7 @@
 #include <system_error>
 #include <thread>
 #include <utility>
+#include <vector>
 
 #include "kit/badge_file_writer.h"
 
@@ -40,6 +41,17 @@ Result<std::vector<std::string>> pages(
     for (std::string& item : items.value()) all.push_back(std::move(item));
     if (count < kPerPage) return all;
   }
+}
+
+// The names in `folder`; none when it cannot be listed. Never throws, as
+// a range-for over a directory_iterator may.
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end;
+       it.increment(error))
+    names.push_back(it->path().filename().string());
+  return names;
 }
 
 }  // namespace
@@ -92,12 +104,12 @@ Result<void> Bridge::connect() {
   if (Result<void> loaded = loadFolders(); !loaded) return loaded;
   // Files of folders that are gone, left by a bridge that did not stop.
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(settings_.stateFolder, ignored)) {
-    std::string name = entry.path().filename().string();
+  for (const std::string& name : namesIn(settings_.stateFolder)) {
     if (!name.starts_with(kFilePrefix) || !name.ends_with(".json")) continue;
     bool ours = false;
     for (const auto& [id, folder] : folders_) ours = ours || badgeFileName(id) == name;
-    if (!ours) std::filesystem::remove(entry.path(), ignored);
+    if (!ours)
+      std::filesystem::remove(std::filesystem::path(settings_.stateFolder) / name, ignored);
   }
   connected_ = true;
   filesOnDisk_ = true;
@@ -181,10 +193,15 @@ void Bridge::write(Folder& folder, const FolderPicture& picture) {
   }
   Result<FileTime> committed = writer ? writer.value().commit() : Result<FileTime>(writer.error());
   if (!committed) {
-    log_.log(LogLevel::kError, "badges du dossier %{public}s non écrits : %{public}s",
-             {folder.config.id, committed.error().description});
+    // Tried again at the next write's time; said once.
+    if (committed.error().description != folder.writeFailure)
+      log_.log(LogLevel::kError, "badges du dossier %{public}s non écrits : %{public}s",
+               {folder.config.id, committed.error().description});
+    folder.writeFailure = committed.error().description;
+    folder.dirty.picture = true;
     return;
   }
+  folder.writeFailure.clear();
   folder.written = picture.hash();
   if (skipped > 0)
     log_.log(LogLevel::kError,
@@ -202,14 +219,14 @@ void Bridge::removeFile(const std::string& folderId) {
 
 void Bridge::removeAllFiles() {
   std::error_code ignored;
-  for (const auto& entry : std::filesystem::directory_iterator(settings_.stateFolder, ignored)) {
-    std::string name = entry.path().filename().string();
+  for (const std::string& entry : namesIn(settings_.stateFolder)) {
     // The writer's lock files too (".badges-syncthing-….json.lock"): this
     // bridge is the only writer of its files.
-    if (name.starts_with(".")) name.erase(0, 1);
-    if (name.ends_with(".lock")) name.erase(name.size() - 5);
+    std::string_view name = entry;
+    if (name.starts_with(".")) name.remove_prefix(1);
+    if (name.ends_with(".lock")) name.remove_suffix(5);
     if (name.starts_with(kFilePrefix) && name.ends_with(".json"))
-      std::filesystem::remove(entry.path(), ignored);
+      std::filesystem::remove(std::filesystem::path(settings_.stateFolder) / entry, ignored);
   }
   for (auto& [id, folder] : folders_) folder.written.reset();
 }
@@ -283,7 +300,7 @@ bool Bridge::failed(const Error& error) {
   connected_ = false;
   if (error.code == ECANCELED) return false;
   auto now = Clock::now();
-  if (error.code == ECONNREFUSED) {
+  if (error.code == ECONNREFUSED || error.code == ECONNRESET) {
     if (!unreachableSince_) unreachableSince_ = now;
     if (now - *unreachableSince_ >= settings_.unreachableGrace && filesOnDisk_) {
       filesOnDisk_ = false;
@@ -331,7 +348,8 @@ void Bridge::run(const std::atomic<bool>& stop) {
     }
     for (auto waited = seconds(0); waited < backOff && !stop; ++waited)
       std::this_thread::sleep_for(seconds(1));
-    backOff = std::min(backOff * 2, seconds(30));
+    // Short enough that files of a Syncthing gone go soon after the grace.
+    backOff = std::min(backOff * 2, seconds(5));
   }
   removeAllFiles();
   log_.log(LogLevel::kDefault, "pont arrêté : badges retirés", {});

@@ -55,7 +55,7 @@ class Bridge {
   bool turn();
 
   // Turns until `stop`, waiting after a failed turn (1 s, doubled each
-  // time, at most 30 s); then removes every file it wrote.
+  // time, at most 5 s); then removes every file it wrote.
   void run(const std::atomic<bool>& stop);
 
   // Removes every "badges-syncthing-*.json" in the state folder, and the
@@ -76,6 +76,7 @@ class Bridge {
     Dirty dirty{true, true, true};
     std::chrono::steady_clock::time_point nextWrite{};
     std::optional<std::uint64_t> written;  // the hash of the picture on disk
+    std::string writeFailure;              // the last write's, until one works
   };
 
   Result<void> connect();

@@ -208,5 +208,12 @@ int run(int argc, char** argv) {
 }  // namespace tessvik::syncthing
 
 int main(int argc, char** argv) {
-  return tessvik::syncthing::run(argc, argv);
+  try {
+    return tessvik::syncthing::run(argc, argv);
+  } catch (const std::exception& exception) {
+    // Out of memory, most likely: a supervisor (systemd, launchd) starts
+    // the bridge again, which rewrites the files.
+    std::fprintf(stderr, "tessvik-syncthing : erreur inattendue : %s\n", exception.what());
+    return 1;
+  }
 }

@@ -30,6 +30,10 @@ int errnoOf(CURLcode code) {
     case CURLE_COULDNT_CONNECT:
     case CURLE_COULDNT_RESOLVE_HOST:
       return ECONNREFUSED;
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+      return ECONNRESET;
     case CURLE_OPERATION_TIMEDOUT:
       return ETIMEDOUT;
     case CURLE_ABORTED_BY_CALLBACK:
@@ -98,7 +102,11 @@ RestClient::RestClient(Endpoint endpoint, const std::atomic<bool>& stop)
   curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
   // The API key must never follow a redirect to another host.
   curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 0L);
+#if LIBCURL_VERSION_NUM >= 0x075500  // 7.85: the older option is deprecated
   curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+#else
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS, static_cast<long>(CURLPROTO_HTTP | CURLPROTO_HTTPS));
+#endif
   curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
   if (!endpoint_.unixSocket.empty())
     curl_easy_setopt(curl, CURLOPT_UNIX_SOCKET_PATH, endpoint_.unixSocket.c_str());
@@ -112,7 +120,8 @@ RestClient::RestClient(Endpoint endpoint, const std::atomic<bool>& stop)
 RestClient::~RestClient() = default;
 
 Result<std::string> RestClient::get(std::string_view pathAndQuery, std::chrono::seconds timeout) {
-  std::string request = "GET " + std::string(pathAndQuery);
+  // Named without its query: the events' one is long, and says little.
+  std::string request = "GET " + std::string(pathAndQuery.substr(0, pathAndQuery.find('?')));
   auto failure = [&](int code, std::string_view why) {
     Error error;
     error.code = code;

@@ -42,7 +42,8 @@ class RestClient {
   // GETs `pathAndQuery` ("/rest/db/need?folder=x") and returns the body of a
   // 200 answer. Fails when no answer came within `timeout`, with code
   // ETIMEDOUT; when Syncthing could not be reached (nothing listens, the
-  // name does not resolve), ECONNREFUSED; when `stop` was set, ECANCELED;
+  // name does not resolve), ECONNREFUSED; when the connection broke before
+  // an answer (Syncthing stopping), ECONNRESET; when `stop` was set, ECANCELED;
   // for any other answer or transfer failure, code 0. Descriptions are
   // French and name the request.
   Result<std::string> get(std::string_view pathAndQuery, std::chrono::seconds timeout);
