@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-packages.sh >/dev/null
-scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin
+scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin systemd
 build="build-packages"
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
@@ -36,6 +36,7 @@ installed() {
   [ -z "$(dpkg --verify "${names[@]}")" ] || fail "$1: dpkg --verify: $(dpkg --verify "${names[@]}")"
   grep -q emblem-tessvik-syncing $theme/icon-theme.cache || fail "$1: the icon cache lacks the emblems"
   grep -qx "ExecStart=/usr/bin/tessvik-syncthing" $unit || fail "$1: the unit does not start /usr/bin/tessvik-syncthing"
+  systemd-analyze verify $unit || fail "$1: systemd refuses the unit"
   ! ls /var/lib/dpkg/info/tessvik-syncthing.{pre,post}{inst,rm} 2>/dev/null || fail "$1: tessvik-syncthing runs scripts"
   echo "check-packages: $1: ok"
 }
