@@ -6,7 +6,7 @@ if(NOT Python3_FOUND)
   return()
 endif()
 # The bridge between two real Syncthing instances on 127.0.0.1, with the
-# simulated Finder reading what it writes: about 30 s, so `ctest -LE long`
+# simulated Finder reading what it writes: about 25 s, so `ctest -LE long`
 # leaves it out. Skipped (77) where Syncthing is not installed.
 if(TARGET tessvik-syncthing AND TARGET tessvik-finder)
   add_test(NAME tessvik_syncthing_e2e COMMAND Python3::Interpreter
