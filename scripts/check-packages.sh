@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
-# Builds the .deb packages of the file-manager extensions (Dolphin's too)
-# (scripts/build-packages.sh) and checks them with dpkg on this machine: an
-# upgrade, a reinstall, a removal and a purge each leave every file where the
-# file managers read it, or nothing at all, and no empty folder. Also checks `cmake --install`: each file once in
-# the manifest, and --prefix moving them all. Needs root; the file managers
-# stay installed, the packages do not.
+# Builds the .deb packages of the file-manager extensions (Dolphin's too) and
+# of the Syncthing bridge (scripts/build-packages.sh) and checks them with dpkg
+# on this machine: an upgrade, a reinstall, a removal and a purge each leave
+# every file where the file managers and systemd read it, or nothing at all,
+# and no empty folder; the bridge's package runs no script, so that it starts
+# nothing. Also checks `cmake --install`: each file once in the manifest, and
+# --prefix moving them all, the bridge's unit naming the program where it
+# went. Needs root; the file managers stay installed, the packages do not.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/build-packages.sh >/dev/null
-scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin
+scripts/install-deps.sh hicolor-icon-theme gtk-update-icon-cache nautilus nemo caja dolphin systemd
 build="build-packages"
 
 fail() { echo "check-packages: $*" >&2; exit 1; }
-names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja tessvik-dolphin)
+names=(tessvik-emblems tessvik-nautilus tessvik-nemo tessvik-caja tessvik-dolphin tessvik-syncthing)
 debs=()
 for name in "${names[@]}"; do debs+=("$build"/packages/"${name}"_*.deb); done
 # Every file the packages must install, from the file managers' own settings.
@@ -25,12 +27,17 @@ expected+=("$plugins/kf5/overlayicon/tessvik-dolphin-overlay.so" "$plugins/kf5/k
 theme=/usr/share/icons/hicolor
 for svg in file_manager/emblems/*.svg; do expected+=("$theme/scalable/emblems/${svg##*/}"); done
 for svg in file_manager/emblems/16x16/*.svg; do expected+=("$theme/16x16/emblems/${svg##*/}"); done
+unit=/usr/lib/systemd/user/tessvik-syncthing.service
+expected+=(/usr/bin/tessvik-syncthing "$unit")
 # What the packages may leave behind: anything of ours, and empty folders.
 traces() { find /usr /etc /var/lib/dpkg/info -xdev \( -name '*tessvik*' -o -type d -empty \) | sort; }
 installed() {
   for f in "${expected[@]}"; do [ -f "$f" ] || fail "$1: $f is missing"; done
   [ -z "$(dpkg --verify "${names[@]}")" ] || fail "$1: dpkg --verify: $(dpkg --verify "${names[@]}")"
   grep -q emblem-tessvik-syncing $theme/icon-theme.cache || fail "$1: the icon cache lacks the emblems"
+  grep -qx "ExecStart=/usr/bin/tessvik-syncthing" $unit || fail "$1: the unit does not start /usr/bin/tessvik-syncthing"
+  systemd-analyze verify $unit || fail "$1: systemd refuses the unit"
+  ! ls /var/lib/dpkg/info/tessvik-syncthing.{pre,post}{inst,rm} 2>/dev/null || fail "$1: tessvik-syncthing runs scripts"
   echo "check-packages: $1: ok"
 }
 
@@ -64,6 +71,8 @@ manifest=$build/install_manifest.txt
 [ -z "$(sort "$manifest" | uniq -d)" ] || fail "manifest: $(sort "$manifest" | uniq -d)"
 [ "$(grep -c '' "$manifest")" -eq ${#expected[@]} ] || fail "manifest: $(grep -c '' "$manifest") files, expected ${#expected[@]}"
 ! grep -v "^/opt/tessvik/" "$manifest" || fail "manifest: outside the prefix"
+grep -qx "ExecStart=/opt/tessvik/bin/tessvik-syncthing" "$old/root/opt/tessvik/lib/systemd/user/tessvik-syncthing.service" ||
+  fail "manifest: the unit does not start /opt/tessvik/bin/tessvik-syncthing"
 sed "s|^|$old/root|" "$manifest" | xargs rm
 rm -rf "$old"
 echo "check-packages: passed"

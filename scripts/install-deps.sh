@@ -6,7 +6,7 @@ packages=("$@")
 if [ ${#packages[@]} -eq 0 ]; then
   packages=(build-essential cmake ninja-build pkg-config libsimdjson-dev libicu-dev
             libglib2.0-dev libgtest-dev libgmock-dev libbenchmark-dev python3
-            python3-jsonschema libcurl4-openssl-dev)
+            python3-jsonschema libcurl4-openssl-dev syncthing)
 fi
 missing=()
 for p in "${packages[@]}"; do

@@ -4,9 +4,11 @@
 # once in the hicolor icon theme (component emblems), scalable and fitted to
 # 16 px. `cpack -G DEB` makes one package of each component:
 # tessvik-nautilus, tessvik-nemo, tessvik-caja and tessvik-dolphin, each needing
-# tessvik-emblems. The packages run no script of their own: dpkg hands the
-# icon theme's folder to hicolor-icon-theme's trigger, which rebuilds its icon
-# cache on install, upgrade and removal.
+# tessvik-emblems, and tessvik-syncthing, the Syncthing bridge and its systemd
+# user unit (bridges/syncthing/packaging.cmake), which recommends Syncthing.
+# The packages run no script of their own: dpkg hands the icon theme's folder
+# to hicolor-icon-theme's trigger, which rebuilds its icon cache on install,
+# upgrade and removal, and the bridge's unit is left for the user to enable.
 
 file(GLOB emblems CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/file_manager/emblems/*.svg)
 file(GLOB fitted_emblems CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/file_manager/emblems/16x16/*.svg)
@@ -53,4 +55,11 @@ foreach(name nautilus nemo caja dolphin)
   set(CPACK_COMPONENT_${upper}_DESCRIPTION
       "Les emblèmes de synchronisation TessVik et « Partager avec TessVik… » dans ${initial}${rest}.")
 endforeach()
+if(TESSVIK_SYNCTHING_BRIDGE)
+  list(APPEND CPACK_COMPONENTS_ALL syncthing)
+  set(CPACK_DEBIAN_SYNCTHING_PACKAGE_NAME tessvik-syncthing)
+  set(CPACK_DEBIAN_SYNCTHING_PACKAGE_RECOMMENDS syncthing)
+  set(CPACK_COMPONENT_SYNCTHING_DESCRIPTION
+      "L'état de chaque dossier Syncthing, tenu à jour pour les emblèmes TessVik de Nautilus, Nemo, Caja et Dolphin (un service de l'utilisateur, qu'il active avec systemctl --user).")
+endif()
 include(CPack)
