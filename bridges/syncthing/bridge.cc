@@ -100,7 +100,11 @@ Result<void> Bridge::connect() {
   Result<std::string> startTime = decodeStartTime(status.value());
   if (!startTime) return startTime.error();
   startTime_ = std::move(startTime.value());
-  for (auto& [id, folder] : folders_) folder.dirty = {true, true, true};
+  // Pulls started while we were away may have finished unseen.
+  for (auto& [id, folder] : folders_) {
+    folder.dirty = {true, true, true};
+    folder.facts.started.clear();
+  }
   if (Result<void> loaded = loadFolders(); !loaded) return loaded;
   // Files of folders that are gone, left by a bridge that did not stop.
   std::error_code ignored;
@@ -253,8 +257,12 @@ Result<void> Bridge::pollEvents() {
     return {};
   }
   // Events dropped (we were slower than Syncthing keeps them): read all again.
-  if (!events.value().empty() && events.value().front().id > lastEventId_ + 1)
-    for (auto& [id, folder] : folders_) folder.dirty = {true, true, true};
+  if (!events.value().empty() && events.value().front().id > lastEventId_ + 1) {
+    for (auto& [id, folder] : folders_) {
+      folder.dirty = {true, true, true};
+      folder.facts.started.clear();  // their ends may be among the dropped
+    }
+  }
   for (const Event& event : events.value()) {
     take(event);
     lastEventId_ = std::max(lastEventId_, event.id);
