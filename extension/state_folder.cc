@@ -16,4 +16,13 @@ FileUrl xdgStateFolder(std::string_view home, const char* xdgStateHome) {
   return FileUrl::fromPath(base, true).appending("tessvik").asDirectory();
 }
 
+FileUrl thisSystemsStateFolder(std::string_view home, const char* xdgStateHome) {
+#ifdef __APPLE__
+  (void)xdgStateHome;
+  return finderStateFolder(home);
+#else
+  return xdgStateFolder(home, xdgStateHome);
+#endif
+}
+
 }  // namespace tessvik

@@ -20,4 +20,8 @@ FileUrl finderStateFolder(std::string_view home);
 // absolute path, as the convention asks.
 FileUrl xdgStateFolder(std::string_view home, const char* xdgStateHome);
 
+// The one that this system's extension reads, for the tools that write
+// there: the Finder's on a Mac, the XDG one elsewhere.
+FileUrl thisSystemsStateFolder(std::string_view home, const char* xdgStateHome);
+
 }  // namespace tessvik

@@ -85,6 +85,12 @@ std::optional<std::string> Bridge::rootOf(const FolderConfig& config) const {
   return root;
 }
 
+Result<std::string> Bridge::askStartTime() {
+  Result<std::string> status = rest_.get("/rest/system/status", kRequestTimeout);
+  if (!status) return status.error();
+  return decodeStartTime(status.value());
+}
+
 // Subscribes first: Syncthing keeps the events of a subscription from its
 // first request on, so what happens while the folders are read is not lost.
 Result<void> Bridge::connect() {
@@ -95,9 +101,7 @@ Result<void> Bridge::connect() {
   Result<std::vector<Event>> events = decodeEvents(body.value());
   if (!events) return events.error();
   lastEventId_ = events.value().empty() ? 0 : events.value().back().id;
-  Result<std::string> status = rest_.get("/rest/system/status", kRequestTimeout);
-  if (!status) return status.error();
-  Result<std::string> startTime = decodeStartTime(status.value());
+  Result<std::string> startTime = askStartTime();
   if (!startTime) return startTime.error();
   startTime_ = std::move(startTime.value());
   // Pulls started while we were away may have finished unseen.
@@ -181,11 +185,11 @@ Result<void> Bridge::refresh(Folder& folder) {
   }
   folder.dirty = {};
   FolderPicture picture(folder.facts);
-  if (folder.written != picture.hash()) write(folder, picture);
+  if (std::uint64_t hash = picture.hash(); folder.written != hash) write(folder, picture, hash);
   return {};
 }
 
-void Bridge::write(Folder& folder, const FolderPicture& picture) {
+void Bridge::write(Folder& folder, const FolderPicture& picture, std::uint64_t hash) {
   std::string name = badgeFileName(folder.config.id);
   Result<kit::BadgeFileWriter> writer =
       kit::BadgeFileWriter::begin(settings_.stateFolder, name, folder.root);
@@ -206,7 +210,7 @@ void Bridge::write(Folder& folder, const FolderPicture& picture) {
     return;
   }
   folder.writeFailure.clear();
-  folder.written = picture.hash();
+  folder.written = hash;
   if (skipped > 0)
     log_.log(LogLevel::kError,
              "dossier %{public}s : %ld élément(s) au nom illisible laissés sans badge",
@@ -249,9 +253,7 @@ Result<void> Bridge::pollEvents() {
   if (events.value().empty() && !pending) {
     // A Syncthing that restarted between two requests numbers its events
     // from 1 again: we would wait for numbers it reaches late or never.
-    Result<std::string> status = rest_.get("/rest/system/status", kRequestTimeout);
-    if (!status) return status.error();
-    Result<std::string> startTime = decodeStartTime(status.value());
+    Result<std::string> startTime = askStartTime();
     if (!startTime) return startTime.error();
     if (startTime.value() != startTime_) connected_ = false;
     return {};

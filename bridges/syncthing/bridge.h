@@ -80,9 +80,10 @@ class Bridge {
   };
 
   Result<void> connect();
+  Result<std::string> askStartTime();
   Result<void> loadFolders();
   Result<void> refresh(Folder& folder);
-  void write(Folder& folder, const FolderPicture& picture);
+  void write(Folder& folder, const FolderPicture& picture, std::uint64_t hash);
   void removeFile(const std::string& folderId);
   Result<void> pollEvents();
   void take(const Event& event);

@@ -3,20 +3,17 @@
 #include <algorithm>
 #include <cctype>
 
+#include "state/badge_statuses.h"
+
 namespace tessvik::syncthing {
 
+// ItemStatus follows the list's order, which is also their precedence.
+static_assert(kBadgeStatuses.size() == 4 && kBadgeStatuses[0] == "synced" &&
+              kBadgeStatuses[1] == "syncing" && kBadgeStatuses[2] == "conflict" &&
+              kBadgeStatuses[3] == "error");
+
 std::string_view statusName(ItemStatus status) {
-  switch (status) {
-    case ItemStatus::kSynced:
-      return "synced";
-    case ItemStatus::kSyncing:
-      return "syncing";
-    case ItemStatus::kConflict:
-      return "conflict";
-    case ItemStatus::kError:
-      return "error";
-  }
-  return "";
+  return kBadgeStatuses[static_cast<std::size_t>(status)];
 }
 
 std::optional<std::string> conflictOriginal(std::string_view path) {

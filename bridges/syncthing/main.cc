@@ -176,12 +176,10 @@ int run(int argc, char** argv) {
     log.log(LogLevel::kError, "%{public}s", {endpoint.error().description});
     return 1;
   }
-#ifdef __APPLE__
-  std::string stateFolder = finderStateFolder(home.path()).path();
-#else
-  std::string stateFolder = xdgStateFolder(home.path(), std::getenv("XDG_STATE_HOME")).path();
-#endif
-  if (options.stateFolder) stateFolder = *options.stateFolder;
+  std::string stateFolder =
+      options.stateFolder
+          ? *options.stateFolder
+          : thisSystemsStateFolder(home.path(), std::getenv("XDG_STATE_HOME")).path();
   std::error_code error;
   std::filesystem::create_directories(stateFolder, error);
   if (error || !std::filesystem::is_directory(stateFolder)) {

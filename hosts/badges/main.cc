@@ -68,11 +68,7 @@ int usageError(const std::string& message) {
 std::string defaultStateDir() {
   PosixUserDatabase users;
   RealHome home(users);
-#ifdef __APPLE__
-  return finderStateFolder(home.path()).path();
-#else
-  return xdgStateFolder(home.path(), std::getenv("XDG_STATE_HOME")).path();
-#endif
+  return thisSystemsStateFolder(home.path(), std::getenv("XDG_STATE_HOME")).path();
 }
 
 struct Arguments {
